@@ -1,0 +1,87 @@
+#include "app/forms/form.h"
+
+#include "app/forms/failure.h"
+
+namespace forms {
+
+namespace {
+std::vector<Label> make_labels(Platform& platform, const std::vector<LabelDesign>& designs) {
+    std::vector<Label> labels;
+    labels.reserve(designs.size()); // labels never move after this: handlers hold references
+    for (const LabelDesign& d : designs)
+        labels.emplace_back(platform, d);
+    return labels;
+}
+} // namespace
+
+LabelArray::LabelArray(Platform& platform, const std::vector<LabelDesign>& designs)
+    : labels_(make_labels(platform, designs)) {}
+
+Label& LabelArray::operator()(int index) {
+    require(index >= 0 && static_cast<std::size_t>(index) < labels_.size(), "no such label");
+    return labels_[static_cast<std::size_t>(index)];
+}
+
+const Label& LabelArray::operator()(int index) const {
+    require(index >= 0 && static_cast<std::size_t>(index) < labels_.size(), "no such label");
+    return labels_[static_cast<std::size_t>(index)];
+}
+
+Label* LabelArray::find(int index) noexcept {
+    if (index < 0 || static_cast<std::size_t>(index) >= labels_.size())
+        return nullptr;
+    return &labels_[static_cast<std::size_t>(index)];
+}
+
+Form::Form(Platform& platform, const FormDesign& design)
+    : platform_(&platform), client_width_(design.client_width),
+      client_height_(design.client_height), back_color_(design.back_color),
+      plain_(make_labels(platform, design.plain_labels)), array_(platform, design.label_array) {}
+
+void Form::set_picture(const std::string& path) {
+    auto picture = platform_->load_picture(path);
+    require(picture != nullptr, "picture cannot be loaded");
+    picture_ = std::move(picture);
+    platform_->invalidate(Rect{0, 0, client_width_, client_height_});
+}
+
+void Form::mouse_move(Point p) {
+    const Cursor cursor = cursor_at(p);
+    if (cursor != cursor_) {
+        cursor_ = cursor;
+        platform_->set_cursor(cursor);
+    }
+    const Hit hit = hit_test(plain_, array_.all(), p);
+    switch (hit.target) {
+    case Hit::Target::Array:
+        on_array_mouse_move(hit.index);
+        break;
+    case Hit::Target::Form:
+        on_form_mouse_move();
+        break;
+    case Hit::Target::Plain:
+        break; // plain labels take the move and do nothing with it
+    }
+}
+
+void Form::mouse_down(MouseButton button, Point p) {
+    const Hit hit = hit_test(plain_, array_.all(), p);
+    pressed_ = (button == MouseButton::Left && hit.target == Hit::Target::Array) ? hit.index : -1;
+}
+
+void Form::mouse_up(MouseButton button, Point p) {
+    const std::int16_t pressed = pressed_;
+    pressed_ = -1;
+    if (button != MouseButton::Left || pressed < 0)
+        return;
+    const Hit hit = hit_test(plain_, array_.all(), p);
+    if (hit.target == Hit::Target::Array && hit.index == pressed)
+        on_array_click(pressed);
+}
+
+Cursor Form::cursor_at(Point p) const {
+    return hit_test(plain_, array_.all(), p).target == Hit::Target::Array ? Cursor::Hand
+                                                                          : Cursor::Arrow;
+}
+
+} // namespace forms

@@ -1,0 +1,72 @@
+// A windowless text label: caption, tag, position, colour and font. Self-sizing labels keep
+// their box fitted to the caption on one line; every visible change asks the platform to
+// repaint the old and new box. Setters that refuse a value throw Failure and change nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/forms/platform.h"
+
+namespace forms {
+
+// Font sizes a label accepts, in points.
+inline constexpr float kMinFontSize = 1.0f;
+inline constexpr float kMaxFontSize = 2160.0f;
+
+bool is_valid_font_size(float points);
+
+struct LabelDesign {
+    std::string caption;
+    bool shown = false;
+    std::int32_t fore_color = 0;
+    Rect box;               // twips; width and height are recomputed when auto_size is on
+    Font font;
+    bool auto_size = false; // fit the box to the caption on one line
+};
+
+class Label {
+public:
+    Label(Platform& platform, LabelDesign design);
+
+    const std::string& caption() const { return caption_; }
+    void set_caption(std::string caption);
+
+    // Free text that is never shown (the item's command line).
+    const std::string& tag() const { return tag_; }
+    void set_tag(std::string tag) { tag_ = std::move(tag); }
+
+    bool shown() const { return shown_; }
+    void set_shown(bool shown);
+
+    float left() const { return box_.left; }
+    float top() const { return box_.top; }
+    void set_left(float left);
+    void set_top(float top);
+    const Rect& box() const { return box_; }
+
+    std::int32_t fore_color() const { return fore_color_; }
+    void set_fore_color(std::int32_t color);
+
+    const Font& font() const { return font_; }
+    void set_font_size(float points);
+    void set_bold(bool bold);
+
+    bool auto_size() const { return auto_size_; }
+
+private:
+    // Applies a change, refits the box and repaints what the label covered and now covers.
+    template <class Change> void change(Change&& apply);
+    void fit();
+
+    Platform* platform_;
+    std::string caption_;
+    std::string tag_;
+    bool shown_;
+    std::int32_t fore_color_;
+    Rect box_;
+    Font font_;
+    bool auto_size_;
+};
+
+} // namespace forms

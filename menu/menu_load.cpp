@@ -1,0 +1,130 @@
+// Form_Load: applies the [Menu] section of autorun.inf to the designed window, each value
+// right after it is read. Every step after the folder is found runs on its own: a failing
+// step is skipped and the next one runs, so any file gives a usable menu.
+#include "app/forms/failure.h"
+#include "menu/frm_tavik_main.h"
+#include "settings/get_ini_string.h"
+#include "settings/number_rules.h"
+
+namespace menu {
+namespace {
+
+using forms::Failure;
+
+class Loader {
+public:
+    Loader(frmTavikMain& form, LoadFacts& facts, LoadReport* report)
+        : form_(form), facts_(facts), report_(report) {}
+
+    void run();
+
+private:
+    // One skippable step; its failure reaches the report, never the user.
+    template <class F> void step(std::string_view key, F&& f) {
+        try {
+            f();
+        } catch (const Failure& e) {
+            if (report_ != nullptr)
+                report_->fallback(key, e.what());
+        }
+    }
+
+    std::string read(const std::string& key) {
+        return settings::GetIniString(settings::kMenuSection, key, facts_.SettingsPath);
+    }
+
+    // A numeric key: its value when present and convertible; an empty value keeps the default
+    // quietly, anything else fails the step.
+    template <class T, class Convert> void read_number(const char* key, T& target, Convert convert) {
+        step(key, [&] {
+            const std::string value = read(key);
+            if (value.empty())
+                return;
+            const auto converted = convert(value);
+            forms::require(converted.has_value(), "not numeric or out of range; default kept");
+            target = *converted;
+        });
+    }
+
+    void load_item(std::int16_t i);
+
+    frmTavikMain& form_;
+    LoadFacts& facts_;
+    LoadReport* report_;
+};
+
+void Loader::run() {
+    auto& s = form_.MenuSettings;
+    s = settings::MenuSettings{};
+    forms::Platform& platform = form_.platform();
+    facts_ = LoadFacts{};
+    facts_.AppFolder =
+        settings::app_folder_from(platform.executable_folder(), platform.path_separator());
+    facts_.SettingsPath = facts_.AppFolder + settings::kSettingsFileName;
+
+    step(settings::kPictureKey, [&] {
+        facts_.picture_value = read(settings::kPictureKey);
+        facts_.picture_path = facts_.AppFolder + facts_.picture_value;
+        try {
+            form_.set_picture(facts_.picture_path);
+            facts_.picture_loaded = true;
+        } catch (const Failure&) {
+            if (!facts_.picture_value.empty()) // no value: the designed picture, as intended
+                throw;
+        }
+    });
+    step(settings::kCaptionKey, [&] {
+        facts_.caption = read(settings::kCaptionKey);
+        form_.lblCaption.set_caption(facts_.caption);
+    });
+    read_number(settings::kNrOfItemsKey, facts_.count, settings::to_int16);
+    read_number(settings::kOffsetXKey, s.OffsetX, settings::to_int16);
+    read_number(settings::kOffsetYKey, s.OffsetY, settings::to_int16);
+    read_number(settings::kLineDistanceKey, s.LineDistance, settings::to_int16);
+    read_number(settings::kForeColorKey, s.ForeColor, settings::to_int32);
+    read_number(settings::kHighlightKey, s.Highlight, settings::to_int32);
+    read_number(settings::kFontSizeKey, s.FontSize, [](std::string_view v) {
+        const auto wide = settings::to_int32(v);
+        return wide ? settings::narrow_to_int16(*wide) : std::nullopt;
+    });
+
+    for (std::int16_t i = 0; i < facts_.count; ++i)
+        load_item(i);
+
+    step("Exit", [&] { form_.lblMenu(form_.ExitIndex()).set_fore_color(s.ForeColor); });
+}
+
+void Loader::load_item(std::int16_t i) {
+    const std::string key = settings::item_key(i + 1);
+    const auto& s = form_.MenuSettings;
+    std::string value;
+    step(key, [&] { value = read(key); });
+    const settings::ItemText item = settings::split_item(value);
+    step(key, [&] {
+        forms::require(item.caption.has_value(),
+                       value.empty() ? "missing or empty; the label keeps its designed caption"
+                                     : "no comma; the label keeps its designed caption");
+        form_.lblMenu(i).set_caption(*item.caption);
+    });
+    step(key, [&] { form_.lblMenu(i).set_tag(item.command); });
+    step(key, [&] { form_.lblMenu(i).set_shown(true); });
+    step(key, [&] {
+        // Each Top comes from the label above, read back: one column with a fixed pitch.
+        const float top = i == 0 ? static_cast<float>(s.OffsetY)
+                                 : form_.lblMenu(i - 1).top() + static_cast<float>(s.LineDistance);
+        form_.lblMenu(i).set_top(top);
+    });
+    step(key, [&] { form_.lblMenu(i).set_left(static_cast<float>(s.OffsetX)); });
+    step(key, [&] { form_.lblMenu(i).set_fore_color(s.ForeColor); });
+    step(key, [&] { form_.lblMenu(i).set_font_size(static_cast<float>(s.FontSize)); });
+    step(key, [&] { form_.lblMenu(i).set_bold(false); });
+}
+
+} // namespace
+
+void frmTavikMain::Form_Load(LoadReport* report) {
+    HighlightedIndex = -1;
+    Loader(*this, facts_, report).run();
+}
+
+} // namespace menu

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavik needs to build, run and test. Idempotent, and quick when
+# everything is already there. Wine: the 64-bit half only (32-bit programs cannot run here).
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config python3
+  libgtest-dev libgmock-dev libbenchmark-dev libgtk-3-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine64 xvfb xdotool x11-utils imagemagick libx11-dev libxfixes-dev fonts-dejavu-core
+  clang-14 libclang-rt-14-dev
+)
+if [ "${1:-}" = "--run-only" ]; then
+  packages=(g++ cmake ninja-build pkg-config libgtk-3-dev xvfb imagemagick fonts-dejavu-core)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null

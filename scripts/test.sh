@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds all three presets and runs every test: unit tests, the Linux window under Xvfb, the
+# Windows build under Wine, static checks of both setup.exe files.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+jobs=$(nproc)
+for preset in linux win64 win32; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+failed=0
+ctest --preset linux -j "$jobs" || failed=1
+ctest --preset win64 || failed=1
+exit $failed

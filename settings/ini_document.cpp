@@ -1,0 +1,218 @@
+#include "settings/ini_document.h"
+
+#include <array>
+#include <cstdint>
+
+namespace settings {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && is_blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string lower_ascii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+void append_utf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Length of the valid UTF-8 sequence at s[i], or 0 when it is not one.
+std::size_t utf8_sequence_length(std::string_view s, std::size_t i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = 0;
+    std::uint32_t min = 0;
+    if (b < 0x80)
+        return 1;
+    if ((b & 0xE0) == 0xC0) {
+        n = 2;
+        min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        n = 3;
+        min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        n = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size())
+        return 0;
+    std::uint32_t cp = b & (0xFF >> (n + 1));
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+bool is_valid_utf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8_sequence_length(s, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// Windows-1252 bytes 0x80..0x9F; the five undefined ones map to themselves, as Windows does.
+constexpr std::array<std::uint16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::string from_cp1252(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 8);
+    for (char ch : s) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b >= 0x80 && b < 0xA0)
+            append_utf8(out, kCp1252High[b - 0x80]);
+        else
+            append_utf8(out, b);
+    }
+    return out;
+}
+
+std::string from_utf16(std::string_view s, bool big_endian) {
+    std::string out;
+    out.reserve(s.size() / 2);
+    auto unit = [&](std::size_t i) -> std::uint32_t {
+        const auto a = static_cast<unsigned char>(s[i]);
+        const auto b = static_cast<unsigned char>(s[i + 1]);
+        return big_endian ? (a << 8) | b : (b << 8) | a;
+    };
+    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+        std::uint32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < s.size()) {
+            const std::uint32_t lo = unit(i + 2);
+            if (lo >= 0xDC00 && lo <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                i += 2;
+            }
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            cp = 0xFFFD; // a lone surrogate has no UTF-8 form
+        append_utf8(out, cp);
+    }
+    return out;
+}
+
+} // namespace
+
+std::string decode_to_utf8(std::string_view bytes) {
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
+        return from_utf16(bytes.substr(2), false);
+    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF')
+        return from_utf16(bytes.substr(2), true);
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    if (is_valid_utf8(bytes))
+        return std::string(bytes);
+    return from_cp1252(bytes);
+}
+
+std::string_view utf8_prefix(std::string_view text, std::size_t max_chars) {
+    std::size_t i = 0;
+    for (std::size_t chars = 0; i < text.size() && chars < max_chars; ++chars) {
+        const std::size_t n = utf8_sequence_length(text, i);
+        i += n == 0 ? 1 : n;
+    }
+    return text.substr(0, i);
+}
+
+IniDocument IniDocument::parse(std::string_view bytes) {
+    IniDocument doc;
+    const std::string text = decode_to_utf8(bytes);
+    Section* current = nullptr;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        doc.add_line(std::string_view(text).substr(start, end - start), current);
+        if (end == text.size())
+            break;
+        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    }
+    return doc;
+}
+
+void IniDocument::add_line(std::string_view raw, Section*& current) {
+    // A NUL ends the line's text, as it ends a C string in the Windows call.
+    const std::string_view line = trim(raw.substr(0, raw.find('\0')));
+    if (line.empty() || line.front() == ';')
+        return;
+    if (line.front() == '[') {
+        const std::size_t close = line.find(']');
+        if (close == std::string_view::npos)
+            return; // not a header: the section before it goes on
+        const std::string name = lower_ascii(trim(line.substr(1, close - 1)));
+        if (index_.count(name) != 0) {
+            current = nullptr; // a repeated section: the first one wins, this one is ignored
+            return;
+        }
+        index_.emplace(name, sections_.size());
+        sections_.emplace_back();
+        current = &sections_.back();
+        return;
+    }
+    if (current == nullptr) {
+        if (!sections_.empty())
+            return; // inside an ignored repeated section
+        // Lines before the first header belong to a section named "".
+        index_.emplace(std::string(), 0);
+        sections_.emplace_back();
+        current = &sections_.back();
+    }
+    const std::size_t eq = line.find('=');
+    const std::string_view key = trim(line.substr(0, eq));
+    const std::string_view value = eq == std::string_view::npos ? std::string_view() : trim(line.substr(eq + 1));
+    current->values.try_emplace(lower_ascii(key), value); // first key wins
+}
+
+std::optional<std::string> IniDocument::lookup(std::string_view section, std::string_view key) const {
+    const auto s = index_.find(lower_ascii(trim(section)));
+    if (s == index_.end())
+        return std::nullopt;
+    const auto& values = sections_[s->second].values;
+    const auto k = values.find(lower_ascii(trim(key)));
+    if (k == values.end())
+        return std::nullopt;
+    std::string_view v = k->second;
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(utf8_prefix(v, kMaxValueChars));
+}
+
+} // namespace settings
