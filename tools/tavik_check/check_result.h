@@ -1,0 +1,44 @@
+// Runs the menu's load on a headless form and gathers what the menu never says: each silent
+// fallback as a warning, next to the menu it builds.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "menu/frm_tavik_main.h"
+
+namespace check {
+
+struct Warning {
+    std::string key;
+    std::string message;
+};
+
+struct CheckResult {
+    menu::LoadFacts facts;
+    bool settings_found = false;
+    settings::MenuSettings settings;
+    std::vector<Warning> warnings;
+};
+
+// Collects the load's fallbacks, folding a run of items with the same message into one.
+class WarningCollector : public menu::LoadReport {
+public:
+    void fallback(std::string_view key, std::string_view message) override;
+    std::vector<Warning> take();
+
+private:
+    struct Run {
+        int first = 0, last = 0; // item numbers; 0 for a plain key
+        std::string key;
+        std::string message;
+    };
+    std::vector<Run> runs_;
+};
+
+// Loads the menu into the form and checks the built menu: items on the Exit label, shown
+// labels outside the window.
+CheckResult run_check(menu::frmTavikMain& form);
+
+} // namespace check

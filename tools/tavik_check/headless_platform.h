@@ -1,0 +1,29 @@
+// A window-less forms::Platform: the check tool runs the menu's real load on it. It measures
+// text and loads pictures but never starts programs or ends the process.
+#pragma once
+
+#include <string>
+
+#include "app/forms/platform.h"
+
+namespace check {
+
+class HeadlessPlatform : public forms::Platform {
+public:
+    explicit HeadlessPlatform(std::string folder) : folder_(std::move(folder)) {}
+
+    forms::Extent measure_text(std::string_view text, const forms::Font& font) override;
+    void invalidate(const forms::Rect&) override {}
+    std::shared_ptr<const forms::Picture> load_picture(const std::string& path) override;
+    void set_cursor(forms::Cursor) override {}
+    std::string executable_folder() override { return folder_; }
+    char path_separator() const override { return '/'; }
+    bool change_drive(std::string_view) override { return true; }
+    bool start_program(const std::string&) override { return false; }
+    void quit() override {}
+
+private:
+    std::string folder_;
+};
+
+} // namespace check

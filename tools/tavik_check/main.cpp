@@ -1,0 +1,90 @@
+// tavik-check [--json] [DIR|FILE]: runs the menu's own load on the disc folder (default: the
+// current folder) and prints the menu it builds, with one warning per silent fallback.
+// Exit 0 clean, 1 warnings, 2 unusable arguments.
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "settings/menu_settings.h"
+#include "tools/tavik_check/check_result.h"
+#include "tools/tavik_check/headless_platform.h"
+#include "tools/tavik_check/output.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage = "usage: tavik-check [--json] [DIR|FILE]\n";
+
+bool named_autorun_inf(const fs::path& p) {
+    std::string name = p.filename().string();
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name == settings::kSettingsFileName;
+}
+
+// The disc folder for a DIR or an autorun.inf FILE argument; empty when unusable.
+std::string disc_folder(const std::string& arg, std::string& error) {
+    std::error_code ec;
+    fs::path p = fs::absolute(arg, ec);
+    if (ec) {
+        error = "cannot use " + arg;
+        return {};
+    }
+    if (fs::is_directory(p, ec) && !named_autorun_inf(p.lexically_normal())) {
+        p = p.lexically_normal();
+    } else if (named_autorun_inf(p) && fs::exists(p.parent_path(), ec)) {
+        p = p.parent_path().lexically_normal();
+    } else if (fs::is_directory(p, ec)) {
+        p = p.lexically_normal(); // a folder named autorun.inf is a disc folder too
+    } else {
+        error = arg + ": no such folder, and not an autorun.inf file";
+        return {};
+    }
+    std::string folder = p.string();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool json = false;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::cerr << "tavik-check: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() > 1) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string error;
+    const std::string folder = disc_folder(paths.empty() ? "." : paths[0], error);
+    if (folder.empty()) {
+        std::cerr << "tavik-check: " << error << "\n";
+        return 2;
+    }
+
+    check::HeadlessPlatform platform(folder);
+    menu::frmTavikMain form(platform);
+    const check::CheckResult result = check::run_check(form);
+    if (json)
+        check::print_json(std::cout, form, result);
+    else
+        check::print_text(std::cout, form, result);
+    return result.warnings.empty() ? 0 : 1;
+}
