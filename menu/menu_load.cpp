@@ -101,10 +101,11 @@ void Loader::load_item(std::int16_t i) {
     step(key, [&] { value = read(key); });
     const settings::ItemText item = settings::split_item(value);
     step(key, [&] {
+        forms::Label& label = form_.lblMenu(i); // an item beyond the last label fails here first
         forms::require(item.caption.has_value(),
                        value.empty() ? "missing or empty; the label keeps its designed caption"
                                      : "no comma; the label keeps its designed caption");
-        form_.lblMenu(i).set_caption(*item.caption);
+        label.set_caption(*item.caption);
     });
     step(key, [&] { form_.lblMenu(i).set_tag(item.command); });
     step(key, [&] { form_.lblMenu(i).set_shown(true); });

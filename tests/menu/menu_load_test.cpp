@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "menu/menu_fixture.h"
+
+namespace {
+
+using testing_support::MenuTest;
+using MenuLoad = MenuTest;
+
+TEST_F(MenuLoad, NoFileGivesDefaultsAnEmptyTitleAndOnlyExit) {
+    auto& f = load_without_file();
+    EXPECT_EQ(f.lblCaption.caption(), "");
+    EXPECT_EQ(f.MenuSettings.OffsetX, 600);
+    EXPECT_EQ(f.MenuSettings.OffsetY, 3100);
+    EXPECT_EQ(f.MenuSettings.LineDistance, 450);
+    EXPECT_EQ(f.MenuSettings.ForeColor, 0);
+    EXPECT_EQ(f.MenuSettings.Highlight, 255);
+    EXPECT_EQ(f.MenuSettings.FontSize, 14);
+    EXPECT_EQ(f.picture(), nullptr);
+    for (int i = 0; i < f.ExitIndex(); ++i)
+        EXPECT_FALSE(f.lblMenu(i).shown()) << i;
+    const auto& exit = f.lblMenu(f.ExitIndex());
+    EXPECT_TRUE(exit.shown());
+    EXPECT_EQ(exit.caption(), "Exit");
+    EXPECT_EQ(exit.fore_color(), 0); // the configured ForeColor, default black
+    EXPECT_EQ(exit.left(), 6600);
+    EXPECT_EQ(exit.top(), 5040);
+    EXPECT_EQ(exit.font().size, 13.5f);
+    EXPECT_FALSE(exit.font().bold);
+}
+
+TEST_F(MenuLoad, DesignedLabelsBeforeTheLoad) {
+    menu::frmTavikMain f(platform);
+    EXPECT_EQ(f.ExitIndex(), 8);
+    const float tops[] = {1320, 1680, 2040, 2400, 2760, 3000, 3480, 3960};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_FALSE(f.lblMenu(i).shown());
+        EXPECT_EQ(f.lblMenu(i).caption(), i == 7 ? "Exit" : "lblMenu");
+        EXPECT_EQ(f.lblMenu(i).top(), tops[i]);
+        EXPECT_EQ(f.lblMenu(i).left(), 2760);
+        EXPECT_EQ(f.lblMenu(i).fore_color(), i < 4 ? 0 : 0xFFFF);
+        EXPECT_TRUE(f.lblMenu(i).font().bold);
+        EXPECT_EQ(f.lblMenu(i).font().size, 12);
+    }
+    EXPECT_EQ(f.lblMenu(8).fore_color(), static_cast<std::int32_t>(0x8000000E));
+    EXPECT_TRUE(f.lblCaption.shown());
+    EXPECT_EQ(f.lblCaption.box().width, 7935);
+    EXPECT_TRUE(f.lblCaption.font().italic);
+    EXPECT_EQ(f.client_width(), 7455);
+    EXPECT_EQ(f.client_height(), 5610);
+}
+
+TEST_F(MenuLoad, ThreeItemsFormAColumnWithAFixedPitch) {
+    auto& f = load("Caption=My Disc\nNrOfItems=3\nForeColor=&HFF0000\nFontSize=16\n"
+                   "Item1=Install,setup\\setup.exe /q,x\nItem2=,run.exe\nItem3=Readme\n");
+    EXPECT_EQ(f.lblCaption.caption(), "My Disc");
+    const float tops[] = {3100, 3550, 4000};
+    for (int i = 0; i < 3; ++i) {
+        const auto& l = f.lblMenu(i);
+        EXPECT_TRUE(l.shown());
+        EXPECT_EQ(l.top(), tops[i]);
+        EXPECT_EQ(l.left(), 600);
+        EXPECT_EQ(l.fore_color(), 0xFF0000);
+        EXPECT_EQ(l.font().size, 16);
+        EXPECT_FALSE(l.font().bold);
+    }
+    EXPECT_EQ(f.lblMenu(0).caption(), "Install");
+    EXPECT_EQ(f.lblMenu(0).tag(), "setup\\setup.exe /q,x");
+    EXPECT_EQ(f.lblMenu(1).caption(), "");
+    EXPECT_EQ(f.lblMenu(1).tag(), "run.exe");
+    EXPECT_EQ(f.lblMenu(2).caption(), "lblMenu"); // no comma: the designed caption stays
+    EXPECT_EQ(f.lblMenu(2).tag(), "Readme");
+    EXPECT_FALSE(f.lblMenu(3).shown());
+    EXPECT_EQ(f.lblMenu(8).fore_color(), 0xFF0000);
+}
+
+TEST_F(MenuLoad, AMissingMiddleItemKeepsItsPlace) {
+    auto& f = load("NrOfItems=3\nItem1=A,a.exe\nItem3=C,c.exe\n");
+    EXPECT_TRUE(f.lblMenu(1).shown());
+    EXPECT_EQ(f.lblMenu(1).caption(), "lblMenu");
+    EXPECT_EQ(f.lblMenu(1).tag(), "");
+    EXPECT_EQ(f.lblMenu(1).top(), 3550);
+    EXPECT_EQ(f.lblMenu(2).top(), 4000);
+}
+
+TEST_F(MenuLoad, NegativeLineDistanceStacksUpwards) {
+    auto& f = load("NrOfItems=3\nOffsetY=4000\nLineDistance=-500\nItem1=a,1\nItem2=b,2\nItem3=c,3\n");
+    EXPECT_EQ(f.lblMenu(0).top(), 4000);
+    EXPECT_EQ(f.lblMenu(1).top(), 3500);
+    EXPECT_EQ(f.lblMenu(2).top(), 3000);
+}
+
+TEST_F(MenuLoad, ItemsReachingTheExitLabelAndBeyond) {
+    std::string lines = "NrOfItems=12\n";
+    for (int i = 1; i <= 12; ++i)
+        lines += "Item" + std::to_string(i) + "=Item " + std::to_string(i) + ",cmd" +
+                 std::to_string(i) + "\n";
+    auto& f = load(lines);
+    for (int i = 0; i <= 8; ++i)
+        EXPECT_TRUE(f.lblMenu(i).shown()) << i;
+    EXPECT_EQ(f.lblMenu(7).caption(), "Item 8");
+    // Item9 lands on Exit: its caption, command and place in the column.
+    EXPECT_EQ(f.lblMenu(8).caption(), "Item 9");
+    EXPECT_EQ(f.lblMenu(8).tag(), "cmd9");
+    EXPECT_EQ(f.lblMenu(8).top(), 3100 + 8 * 450);
+    EXPECT_EQ(f.lblMenu(8).font().size, 14);
+}
+
+TEST_F(MenuLoad, CountRules) {
+    struct Case {
+        const char* value;
+        int shown;
+    } cases[] = {{"abc", 0}, {"2.5", 2}, {"&H3", 3}, {"40000", 0}, {"-32768", 0}, {"-1", 0},
+                 {"0", 0},   {"", 0},    {" 4 ", 4}, {"3.5", 4}};
+    for (const Case& c : cases) {
+        std::string lines = std::string("NrOfItems=") + c.value + "\n";
+        for (int i = 1; i <= 9; ++i)
+            lines += "Item" + std::to_string(i) + "=x,y\n";
+        auto& f = load(lines);
+        int shown = 0;
+        for (int i = 0; i < f.ExitIndex(); ++i)
+            shown += f.lblMenu(i).shown();
+        EXPECT_EQ(shown, c.shown) << c.value;
+        EXPECT_EQ(f.load_facts().count, c.value == std::string("-32768") ? -32768
+                                        : c.value == std::string("-1")   ? -1
+                                                                         : c.shown);
+    }
+}
+
+TEST_F(MenuLoad, BadNumbersKeepTheirDefaults) {
+    auto& f = load("OffsetX=abc\nOffsetY=1e9\nLineDistance=1,000\nForeColor=$5\n"
+                   "Highlight=2147483648\nFontSize=70000\n");
+    const settings::MenuSettings defaults;
+    EXPECT_EQ(f.MenuSettings.OffsetX, defaults.OffsetX);
+    EXPECT_EQ(f.MenuSettings.OffsetY, defaults.OffsetY);
+    EXPECT_EQ(f.MenuSettings.LineDistance, defaults.LineDistance);
+    EXPECT_EQ(f.MenuSettings.ForeColor, defaults.ForeColor);
+    EXPECT_EQ(f.MenuSettings.Highlight, defaults.Highlight);
+    EXPECT_EQ(f.MenuSettings.FontSize, 14);
+}
+
+TEST_F(MenuLoad, RefusedColourAndSizeAreSkippedStepByStep) {
+    auto& f = load("NrOfItems=1\nForeColor=&H7F000000\nFontSize=0\nItem1=A,a\n");
+    EXPECT_EQ(f.MenuSettings.ForeColor, 0x7F000000); // the setting is kept ...
+    const auto& l = f.lblMenu(0);
+    EXPECT_TRUE(l.shown());                     // ... the label refuses it, the rest still runs
+    EXPECT_EQ(l.fore_color(), 0);               // designed black
+    EXPECT_EQ(l.font().size, 12);               // designed size
+    EXPECT_FALSE(l.font().bold);                // the step after still ran
+    EXPECT_EQ(l.top(), 3100);
+    EXPECT_EQ(f.lblMenu(8).fore_color(), static_cast<std::int32_t>(0x8000000E));
+}
+
+TEST_F(MenuLoad, PictureIsLoadedFromTheAppFolder) {
+    platform.loadable_pictures = {path("art.bmp")};
+    auto& f = load("Picture=art.bmp\n");
+    EXPECT_NE(f.picture(), nullptr);
+    EXPECT_EQ(f.load_facts().picture_path, path("art.bmp"));
+
+    auto& g = load("Picture=\n"); // the folder alone is no picture
+    EXPECT_EQ(g.picture(), nullptr);
+    EXPECT_EQ(platform.picture_requests.back(), path(""));
+    auto& h = load("Picture=/abs/art.bmp\n"); // appended to the folder, like any value
+    EXPECT_EQ(h.picture(), nullptr);
+    EXPECT_EQ(platform.picture_requests.back(), path("") + "/abs/art.bmp");
+}
+
+// Counts lookups of item keys by giving each a distinct value.
+TEST_F(MenuLoad, ACountOf1000ReadsEveryItemKeyButFillsOnlyTheLabels) {
+    std::string lines = "NrOfItems=1000\n";
+    for (int i = 1; i <= 1000; ++i)
+        lines += "Item" + std::to_string(i) + "=c" + std::to_string(i) + ",x\n";
+    class Recorder : public menu::LoadReport {
+    public:
+        void fallback(std::string_view key, std::string_view) override { keys.insert(std::string(key)); }
+        std::set<std::string> keys;
+    } report;
+    load(lines);
+    form->Form_Load(&report);
+    EXPECT_EQ(report.keys.count("Item9"), 0u);
+    EXPECT_EQ(report.keys.count("Item10"), 1u);
+    EXPECT_EQ(report.keys.count("Item1000"), 1u); // reached and skipped
+    EXPECT_EQ(form->lblMenu(8).caption(), "c9");
+}
+
+} // namespace

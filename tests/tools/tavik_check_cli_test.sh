@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# tavik-check's command line: exit codes, JSON that parses, the sample disc's menu.
+set -euo pipefail
+check=$1 disc=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$check" --json "$disc" > "$tmp/out.json" || fail "sample disc should be clean (exit $?)"
+python3 - "$tmp/out.json" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert d["settings_found"] and d["count"] == 4, d
+assert len(d["labels"]) == 9 and d["labels"][8]["caption"] == "Exit"
+assert [l["top"] for l in d["labels"][:4]] == [1500, 1950, 2400, 2850]
+assert set(d) == {"settings_path", "settings_found", "picture", "caption", "count",
+                  "settings", "labels", "warnings"}
+PY
+"$check" "$disc/autorun.inf" > /dev/null || fail "an autorun.inf path should work like its folder"
+
+mkdir "$tmp/empty"
+rc=0; (cd "$tmp/empty" && "$check" --json > "$tmp/empty.json") || rc=$?
+[ $rc -eq 0 ] || fail "a folder without autorun.inf has no fallback to report (exit $rc)"
+python3 -c "import json,sys; d=json.load(open('$tmp/empty.json')); assert not d['settings_found']"
+
+printf '[Menu]\nNrOfItems=abc\n' > "$tmp/autorun.inf"
+rc=0; "$check" "$tmp" > /dev/null || rc=$?
+[ $rc -eq 1 ] || fail "warnings should exit 1, got $rc"
+
+for args in "--bogus" "$tmp/nope" "a b"; do
+  rc=0; "$check" $args > /dev/null 2>&1 || rc=$?
+  [ $rc -eq 2 ] || fail "'$args' should exit 2, got $rc"
+done
+echo "tavik-check CLI: all cases passed"

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "menu/menu_fixture.h"
+#include "tools/tavik_check/check_result.h"
+#include "tools/tavik_check/json_writer.h"
+#include "tools/tavik_check/output.h"
+
+namespace {
+
+using testing_support::MenuTest;
+using TavikCheck = MenuTest;
+
+std::vector<std::string> keys(const check::CheckResult& r) {
+    std::vector<std::string> out;
+    for (const auto& w : r.warnings)
+        out.push_back(w.key);
+    return out;
+}
+
+TEST_F(TavikCheck, ACleanMenuHasNoWarnings) {
+    load("NrOfItems=2\nItem1=A,a.exe\nItem2=B,b.exe\n");
+    const auto r = check::run_check(*form);
+    EXPECT_TRUE(r.settings_found);
+    EXPECT_TRUE(r.warnings.empty());
+}
+
+TEST_F(TavikCheck, EachSilentFallbackIsOneWarning) {
+    load("Picture=missing.bmp\nNrOfItems=12\nOffsetX=abc\nFontSize=70000\nLineDistance=200\n"
+         "Item1=A,a\nItem3=C\n");
+    const auto r = check::run_check(*form);
+    EXPECT_EQ(keys(r), (std::vector<std::string>{"Picture", "OffsetX", "FontSize", "Item2",
+                                                 "Item3", "Item4..Item9", "Item10..Item12",
+                                                 "Item9"}));
+}
+
+TEST_F(TavikCheck, LabelsOutsideTheWindowAreReported) {
+    load("NrOfItems=2\nOffsetY=5400\nItem1=A,a\nItem2=B,b\n");
+    const auto r = check::run_check(*form);
+    ASSERT_EQ(r.warnings.size(), 2u);
+    EXPECT_EQ(r.warnings[0].key, "Item1");
+    EXPECT_EQ(r.warnings[1].key, "Item2");
+    EXPECT_NE(r.warnings[1].message.find("cannot be seen"), std::string::npos);
+}
+
+TEST_F(TavikCheck, JsonHasEveryLabelWithNullPositionsForUnplacedOnes) {
+    load("NrOfItems=1\nCaption=Quote \" and \\ and \x01\nItem1=A,a\n");
+    const auto r = check::run_check(*form);
+    std::ostringstream out;
+    check::print_json(out, *form, r);
+    const std::string json = out.str();
+    EXPECT_NE(json.find("\"caption\": \"Quote \\\" and \\\\ and \\u0001\""), std::string::npos);
+    EXPECT_NE(json.find("{\"index\": 0, \"shown\": true, \"caption\": \"A\", \"command\": \"a\", "
+                        "\"left\": 600, \"top\": 3100"),
+              std::string::npos);
+    EXPECT_NE(json.find("{\"index\": 8, \"shown\": true, \"caption\": \"Exit\", \"command\": \"\", "
+                        "\"left\": null, \"top\": null"),
+              std::string::npos);
+}
+
+TEST(JsonWriter, BrokenUtf8IsReplaced) {
+    EXPECT_EQ(check::json_string("a\xC3\xA9z"), "\"a\xC3\xA9z\"");
+    EXPECT_EQ(check::json_string("a\xFFz"), "\"a\xEF\xBF\xBDz\"");
+    EXPECT_EQ(check::json_number(13.5f), "13.5");
+    EXPECT_EQ(check::json_number(-450.0f), "-450");
+}
+
+} // namespace
