@@ -1,0 +1,161 @@
+#include "app/gtk/command_line.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/path_case.h"
+
+namespace gtk_shell {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Splits the arguments after the program the way CommandLineToArgvW does.
+std::vector<std::string> split_arguments(std::string_view s) {
+    std::vector<std::string> args;
+    std::size_t i = 0;
+    while (i < s.size() && is_blank(s[i]))
+        ++i;
+    if (i == s.size())
+        return args;
+    std::string arg;
+    int quotes = 0;      // 1 while inside quotes
+    std::size_t backslashes = 0;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (is_blank(c) && quotes == 0) {
+            args.push_back(std::move(arg));
+            arg.clear();
+            while (i < s.size() && is_blank(s[i]))
+                ++i;
+            backslashes = 0;
+            if (i == s.size())
+                return args;
+            continue;
+        }
+        if (c == '\\') {
+            arg += c;
+            ++backslashes;
+            ++i;
+            continue;
+        }
+        if (c == '"') {
+            // 2n backslashes + quote: n backslashes and a quote that toggles; 2n+1: n and a
+            // literal quote.
+            arg.resize(arg.size() - backslashes / 2 - (backslashes % 2));
+            if (backslashes % 2 == 0)
+                ++quotes;
+            else
+                arg += '"';
+            backslashes = 0;
+            ++i;
+            // A run of quotes: every third one counted from the opening quote is literal.
+            while (i < s.size() && s[i] == '"') {
+                if (++quotes == 3) {
+                    arg += '"';
+                    quotes = 0;
+                }
+                ++i;
+            }
+            if (quotes == 2)
+                quotes = 0;
+            continue;
+        }
+        arg += c;
+        backslashes = 0;
+        ++i;
+    }
+    args.push_back(std::move(arg));
+    return args;
+}
+
+bool is_executable_file(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+// The path, or its case-insensitive match, when that is an executable file.
+std::optional<std::string> executable_at(const std::string& path) {
+    if (is_executable_file(path))
+        return path;
+    std::string matched = settings::resolve_case_insensitive(path);
+    if (matched != path && is_executable_file(matched))
+        return matched;
+    return std::nullopt;
+}
+
+std::string joined(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
+} // namespace
+
+CommandLine split_command_line(std::string_view line) {
+    CommandLine result;
+    std::size_t i = 0;
+    while (i < line.size() && is_blank(line[i]))
+        ++i;
+    if (i < line.size() && line[i] == '"') {
+        const std::size_t end = line.find('"', i + 1);
+        const std::size_t stop = end == std::string_view::npos ? line.size() : end;
+        result.program = std::string(line.substr(i + 1, stop - i - 1));
+        i = end == std::string_view::npos ? line.size() : end + 1;
+    } else {
+        const std::size_t start = i;
+        while (i < line.size() && !is_blank(line[i]))
+            ++i;
+        result.program = std::string(line.substr(start, i - start));
+    }
+    for (char& c : result.program)
+        if (c == '\\')
+            c = '/';
+    result.arguments = split_arguments(line.substr(i));
+    return result;
+}
+
+std::string medium_root(const std::string& folder) {
+    struct stat here {};
+    if (folder.empty() || folder[0] != '/' || ::stat(folder.c_str(), &here) != 0)
+        return folder;
+    std::string root = folder;
+    while (root != "/") {
+        const std::size_t cut = root.find_last_of('/');
+        const std::string parent = cut == 0 ? "/" : root.substr(0, cut);
+        struct stat up {};
+        if (::stat(parent.c_str(), &up) != 0 || up.st_dev != here.st_dev)
+            break;
+        root = parent;
+    }
+    return root;
+}
+
+std::optional<std::string> resolve_program(const std::string& program,
+                                           const SearchPlaces& places) {
+    if (program.empty() || program.find('\0') != std::string::npos)
+        return std::nullopt;
+    if (program[0] == '/')
+        return executable_at(joined(places.medium_root, program.substr(1)));
+    if (program.find('/') != std::string::npos)
+        return executable_at(joined(places.executable_folder, program));
+    if (auto here = executable_at(joined(places.executable_folder, program)))
+        return here;
+    std::string_view rest = places.path_variable;
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const std::string_view dir = rest.substr(0, colon);
+        rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
+        // Only absolute entries: an empty or relative one would depend on the working folder.
+        if (dir.empty() || dir[0] != '/')
+            continue;
+        if (auto found = executable_at(joined(std::string(dir), program)))
+            return found;
+    }
+    return std::nullopt;
+}
+
+} // namespace gtk_shell

@@ -1,0 +1,13 @@
+// The designed background bitmap and the hand cursor, built into the executable so that it
+// needs nothing from the source tree at run time.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace gtk_shell {
+
+std::span<const unsigned char> background_bmp();
+std::span<const unsigned char> hand_cur();
+
+} // namespace gtk_shell

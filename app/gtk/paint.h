@@ -1,0 +1,36 @@
+// The painter shared by the window and `tavik-check --render`: the 3 px raised dialog frame,
+// then the client: white, the picture unscaled from the top-left, the title, the shown item
+// labels in index order, each transparent. Reads the form; never changes it.
+#pragma once
+
+#include <cairo.h>
+
+#include <string>
+
+#include "app/forms/form.h"
+
+namespace gtk_shell {
+
+inline constexpr int kFramePx = 3;
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+PixelSize client_size_px(const forms::Form& form);
+PixelSize outer_size_px(const forms::Form& form);
+
+// The frame around a window of this outer size, drawn in its border only.
+void paint_frame(cairo_t* cr, PixelSize outer);
+
+// The client with its top-left at the context's origin; clipped to the client area.
+void paint_client(cairo_t* cr, const forms::Form& form);
+
+// Frame and client, outer top-left at the origin.
+void paint_window(cairo_t* cr, const forms::Form& form);
+
+// The whole window as a PNG file. false when the file could not be written.
+bool render_png(const forms::Form& form, const std::string& path);
+
+} // namespace gtk_shell

@@ -1,0 +1,15 @@
+// Starts a resolved program as a separate process: no shell, its own session, standard
+// streams on /dev/null, the menu's environment and working folder. Reaping is the caller's.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace gtk_shell {
+
+// The child's process id, or -1 when nothing was started (exec failed included).
+pid_t start_process(const std::string& path, const std::vector<std::string>& arguments);
+
+} // namespace gtk_shell

@@ -1,0 +1,86 @@
+#include "app/gtk/text_layout.h"
+
+#include <pango/pangocairo.h>
+
+#include <cmath>
+#include <string>
+
+#include "app/forms/geometry.h"
+#include "app/forms/label.h"
+
+namespace gtk_shell {
+namespace {
+
+constexpr double kDpi = 96.0;
+
+// The process's one measuring context; created on first use, kept for the run.
+PangoContext* shared_context() {
+    static PangoContext* context = [] {
+        PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
+        pango_cairo_context_set_resolution(c, kDpi);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        pango_cairo_context_set_font_options(c, options);
+        cairo_font_options_destroy(options);
+        return c;
+    }();
+    return context;
+}
+
+std::string family_for(const std::string& name) {
+    if (name.empty() || name == "MS Sans Serif" || name == "Microsoft Sans Serif")
+        return kFallbackFamily;
+    return name + "," + kFallbackFamily;
+}
+
+std::string displayable(std::string_view text) {
+    std::string clean(text);
+    for (char& c : clean)
+        if (c == '\0')
+            c = '?';
+    gchar* valid = g_utf8_make_valid(clean.data(), static_cast<gssize>(clean.size()));
+    std::string result(valid);
+    g_free(valid);
+    return result;
+}
+
+} // namespace
+
+GObjectPtr<PangoLayout> make_layout(std::string_view text, const forms::Font& font) {
+    GObjectPtr<PangoLayout> layout(pango_layout_new(shared_context()));
+    FontDescriptionPtr desc(pango_font_description_new());
+    pango_font_description_set_family(desc.get(), family_for(font.name).c_str());
+    // Labels refuse sizes outside 1..2160 points; clamp anyway so pango never sees junk.
+    float points = font.size;
+    if (!(points >= forms::kMinFontSize))
+        points = forms::kMinFontSize;
+    if (points > forms::kMaxFontSize)
+        points = forms::kMaxFontSize;
+    pango_font_description_set_size(desc.get(), static_cast<gint>(points * PANGO_SCALE));
+    pango_font_description_set_weight(desc.get(),
+                                      font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(desc.get(),
+                                     font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_layout_set_font_description(layout.get(), desc.get());
+    pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+    const std::string clean = displayable(text);
+    pango_layout_set_text(layout.get(), clean.data(), static_cast<int>(clean.size()));
+    return layout;
+}
+
+// Whole pixels, as a Windows text measure gives them.
+float pango_to_twips(int units) {
+    return std::ceil(static_cast<float>(units) / PANGO_SCALE) * forms::kTwipsPerPixel;
+}
+
+forms::Extent measure_text(std::string_view text, const forms::Font& font) {
+    // Empty text has no width but a line's height; measure a blank for that height.
+    const auto layout = make_layout(text.empty() ? std::string_view(" ") : text, font);
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
+    return {text.empty() ? 0.0f : pango_to_twips(logical.width), pango_to_twips(logical.height)};
+}
+
+} // namespace gtk_shell

@@ -1,0 +1,24 @@
+// One place that turns a label's text and font into a pango layout, used both to measure
+// (self-sizing labels, the check tool) and to paint, so boxes and pixels cannot drift apart.
+// Fixed resolution (96 DPI) and font options: the same metrics on every screen and scale.
+#pragma once
+
+#include <pango/pango.h>
+
+#include <string_view>
+
+#include "app/forms/platform.h"
+#include "app/gtk/gobject_ptr.h"
+
+namespace gtk_shell {
+
+// "MS Sans Serif" does not exist here: the sans-serif face that does.
+inline constexpr const char* kFallbackFamily = "DejaVu Sans,Sans";
+
+// A one-line layout of the text; invalid UTF-8 and NUL bytes are shown as replacement marks.
+GObjectPtr<PangoLayout> make_layout(std::string_view text, const forms::Font& font);
+
+// The layout's logical extent in twips (15 per pixel at 96 DPI).
+forms::Extent measure_text(std::string_view text, const forms::Font& font);
+
+} // namespace gtk_shell
