@@ -1,0 +1,121 @@
+// Our INI reader (load_ini_file + lookup) against GetPrivateProfileStringA(section, key, "",
+// buf, 256, path) for every probe of every corpus file, absent sections and keys included.
+// Ours answers in UTF-8; it is compared after conversion to the ANSI code page.
+#include "ini_diff.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "diff_tally.h"
+#include "ini_corpus.h"
+#include "settings/ini_cache.h"
+
+namespace wine_diff {
+namespace {
+
+// Disagreements the design decides on purpose; each is listed in README.md.
+struct Exception {
+    const char* label;
+    const char* section;
+    const char* key;
+    const char* wine;
+    const char* ours;
+};
+constexpr Exception kExceptions[] = {
+    {"", "", "", "", ""}, // (none yet)
+};
+
+std::string utf8_to_ansi(const std::string& s) {
+    if (s.empty())
+        return s;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    const int m = WideCharToMultiByte(CP_ACP, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(m), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), n, out.data(), m, nullptr, nullptr);
+    return out;
+}
+
+std::string wine_lookup(const std::string& section, const std::string& key, const std::string& path) {
+    char buffer[256];
+    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
+                                             sizeof buffer, path.c_str());
+    return std::string(buffer, n);
+}
+
+// A folder of its own under %TEMP%, removed with its files at the end.
+class TempFolder {
+public:
+    TempFolder() {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        path_ = std::string(base) + "tavik-wine-diff-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~TempFolder() {
+        for (const auto& f : files_)
+            DeleteFileA(f.c_str());
+        RemoveDirectoryA(path_.c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string write(std::size_t n, const std::string& bytes) {
+        const std::string file = path_ + "c" + std::to_string(n) + ".ini";
+        if (FILE* f = std::fopen(file.c_str(), "wb")) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        files_.push_back(file);
+        return file;
+    }
+
+private:
+    std::string path_;
+    std::vector<std::string> files_;
+};
+
+} // namespace
+
+bool run_ini_diff() {
+    std::printf("ANSI code page %u\n", GetACP());
+    Tally tally("INI");
+    TempFolder folder;
+    const std::vector<IniCase> corpus = ini_corpus();
+    for (std::size_t n = 0; n < corpus.size(); ++n) {
+        const IniCase& c = corpus[n];
+        const std::string path = folder.write(n, c.bytes);
+        const auto document = settings::load_ini_file(path);
+        std::vector<std::string> sections = c.sections, keys = c.keys;
+        sections.insert(sections.end(), {"Absent", ""});
+        keys.push_back("Missing");
+        for (const auto& section : sections) {
+            for (const auto& key : keys) {
+                const std::string wine = wine_lookup(section, key, path);
+                const std::string ours =
+                    utf8_to_ansi(document ? document->lookup(section, key).value_or("") : "");
+                if (wine == ours) {
+                    tally.agree();
+                    continue;
+                }
+                bool listed = false;
+                for (const Exception& e : kExceptions)
+                    listed = listed || (c.label == e.label && section == e.section &&
+                                        key == e.key && wine == e.wine && ours == e.ours);
+                if (listed) {
+                    tally.listed();
+                    continue;
+                }
+                tally.disagree("file " + std::to_string(n) + " (" + c.label + ") " +
+                               escaped(c.bytes, 3000) + " [" + section + "] " + key + ": Wine " +
+                               escaped(wine) + ", ours " + escaped(ours));
+            }
+        }
+    }
+    return tally.print();
+}
+
+} // namespace wine_diff
