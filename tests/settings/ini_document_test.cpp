@@ -80,7 +80,7 @@ TEST(IniDocument, Encodings) {
     EXPECT_EQ(get("\xEF\xBB\xBF[M]\nA=caf\xC3\xA9\n", "M", "A"), "caf\xC3\xA9");
     EXPECT_EQ(get("[M]\nA=caf\xC3\xA9\n", "M", "A"), "caf\xC3\xA9");
     // UTF-16 little- and big-endian with BOM.
-    const std::string le("\xFF\xFE[\0M\0]\0\n\0A\0=\0\xE9\0\n\0", 20);
+    const std::string le("\xFF\xFE[\0M\0]\0\n\0A\0=\0\xE9\0\n\0", 18);
     EXPECT_EQ(get(le, "M", "A"), "\xC3\xA9");
     const std::string be("\xFE\xFF\0[\0M\0]\0\n\0A\0=\0x", 16);
     EXPECT_EQ(get(be, "M", "A"), "x");
