@@ -1,0 +1,25 @@
+// Twips in the core, pixels on the screen: the conversions at a given DPI. Exact at 96 DPI,
+// where 15 twips make one pixel.
+#pragma once
+
+#include <cmath>
+
+namespace win32 {
+
+inline constexpr unsigned kBaseDpi = 96;
+inline constexpr float kTwipsPerInch = 1440.0f;
+
+inline int to_px(float twips, unsigned dpi) {
+    return static_cast<int>(std::lround(twips * static_cast<float>(dpi) / kTwipsPerInch));
+}
+
+inline float to_twips(int px, unsigned dpi) {
+    return static_cast<float>(px) * kTwipsPerInch / static_cast<float>(dpi);
+}
+
+// Scales a pixel length designed at 96 DPI.
+inline int scale_px(int px, unsigned dpi) {
+    return static_cast<int>(std::lround(static_cast<double>(px) * dpi / kBaseDpi));
+}
+
+} // namespace win32

@@ -1,0 +1,54 @@
+// Label fonts for GDI: face substitution, point-to-pixel height, and a small cache.
+#include "app/win32/fonts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace win32 {
+namespace {
+
+// Hovering cycles through a handful of fonts; anything beyond this is a run of unusual
+// settings, and starting over keeps the handle count bounded.
+constexpr std::size_t kMaxFonts = 16;
+
+} // namespace
+
+int font_height_px(float points, unsigned dpi) {
+    const double px = std::round(static_cast<double>(points) * dpi / 72.0);
+    return -static_cast<int>(px < 1.0 ? 1.0 : px);
+}
+
+std::string face_for(const std::string& name) {
+    if (_stricmp(name.c_str(), "MS Sans Serif") == 0)
+        return "Microsoft Sans Serif";
+    return name;
+}
+
+HFONT FontCache::get(const forms::Font& font, unsigned dpi) {
+    const int height = font_height_px(font.size, dpi);
+    const std::string face = face_for(font.name);
+    for (const Entry& e : entries_)
+        if (e.height == height && e.bold == font.bold && e.italic == font.italic && e.face == face)
+            return e.font.get();
+    if (entries_.size() >= kMaxFonts)
+        entries_.clear(); // no cached font is selected into a DC between calls
+
+    LOGFONTA lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = font.italic ? TRUE : FALSE;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfOutPrecision = OUT_TT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    const std::size_t n = std::min(face.size(), sizeof lf.lfFaceName - 1);
+    std::memcpy(lf.lfFaceName, face.data(), n);
+    Font made(CreateFontIndirectA(&lf));
+    if (!made)
+        return nullptr;
+    entries_.push_back(Entry{height, font.bold, font.italic, face, std::move(made)});
+    return entries_.back().font.get();
+}
+
+} // namespace win32

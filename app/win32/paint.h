@@ -1,0 +1,31 @@
+// Paints the menu window from the form, double-buffered: the background picture (the
+// embedded bitmap unless the settings loaded one), then the title and the shown item labels
+// in index order, letters only. Reads the form; never changes it.
+#pragma once
+
+#include <windows.h>
+
+#include "app/forms/form.h"
+#include "app/win32/fonts.h"
+#include "app/win32/gdi_handles.h"
+
+namespace win32 {
+
+class Painter {
+public:
+    Painter(HINSTANCE instance, FontCache& fonts);
+
+    // Answers WM_PAINT for the window.
+    void paint(HWND window, const forms::Form& form, unsigned dpi);
+
+private:
+    void draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client);
+    void draw_background(HDC dc, const forms::Form& form, unsigned dpi);
+    void draw_label(HDC dc, const forms::Label& label, unsigned dpi);
+
+    FontCache& fonts_;
+    Bitmap background_;
+    SIZE background_size_{};
+};
+
+} // namespace win32
