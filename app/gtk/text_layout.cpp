@@ -19,9 +19,10 @@ PangoContext* shared_context() {
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         pango_cairo_context_set_resolution(c, kDpi);
         cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+        // Aliased letters in exactly the label's colour, as the classic Windows look had them.
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
         pango_cairo_context_set_font_options(c, options);
         cairo_font_options_destroy(options);
         return c;
