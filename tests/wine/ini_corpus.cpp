@@ -54,8 +54,9 @@ public:
         case 7: return "\"" + text(1 + below(8)) + "\"" + text(1 + below(8)) + "\"";
         case 8: return text(pick(std::vector<std::size_t>{254, 255, 256, 300}));
         case 9: {
+            // Exactly 255 characters inside quotes is a listed case (ini_exceptions).
             const char q = one_in(2) ? '"' : '\'';
-            return q + text(pick(std::vector<std::size_t>{253, 254, 255, 256, 300})) + q;
+            return q + text(pick(std::vector<std::size_t>{253, 254, 256, 257, 300})) + q;
         }
         case 10: return "Install,setup\\setup.exe /q,x";
         default: return text(1 + below(30));
@@ -65,9 +66,11 @@ public:
     std::string line() {
         switch (below(16)) {
         case 0: case 1: {
-            std::string name = recased(pick(kSections));
-            std::string inner = one_in(4) ? blanks() + name + blanks() : name;
-            std::string after = pick(std::vector<std::string>{"", "", " ; note", "junk", "]", " x=1"});
+            // A second ']' is a listed case (ini_exceptions).
+            const std::string name = recased(pick(kSections));
+            const std::string inner = one_in(4) ? blanks() + name + blanks() : name;
+            const std::string after =
+                pick(std::vector<std::string>{"", "", " ; note", "junk", " x=1", "\t; note"});
             return blanks() + "[" + inner + "]" + after;
         }
         case 2: return blanks() + "[" + recased(pick(kSections)) + blanks();

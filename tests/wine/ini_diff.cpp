@@ -10,22 +10,11 @@
 
 #include "diff_tally.h"
 #include "ini_corpus.h"
+#include "ini_exceptions.h"
 #include "settings/ini_cache.h"
 
 namespace wine_diff {
 namespace {
-
-// Disagreements the design decides on purpose; each is listed in README.md.
-struct Exception {
-    const char* label;
-    const char* section;
-    const char* key;
-    const char* wine;
-    const char* ours;
-};
-constexpr Exception kExceptions[] = {
-    {"", "", "", "", ""}, // (none yet)
-};
 
 std::string utf8_to_ansi(const std::string& s) {
     if (s.empty())
@@ -85,6 +74,7 @@ bool run_ini_diff() {
     Tally tally("INI");
     TempFolder folder;
     const std::vector<IniCase> corpus = ini_corpus();
+    const std::vector<ListedIniCase> listed = listed_ini_cases();
     for (std::size_t n = 0; n < corpus.size(); ++n) {
         const IniCase& c = corpus[n];
         const std::string path = folder.write(n, c.bytes);
@@ -101,19 +91,25 @@ bool run_ini_diff() {
                     tally.agree();
                     continue;
                 }
-                bool listed = false;
-                for (const Exception& e : kExceptions)
-                    listed = listed || (c.label == e.label && section == e.section &&
-                                        key == e.key && wine == e.wine && ours == e.ours);
-                if (listed) {
-                    tally.listed();
-                    continue;
-                }
                 tally.disagree("file " + std::to_string(n) + " (" + c.label + ") " +
-                               escaped(c.bytes, 3000) + " [" + section + "] " + key + ": Wine " +
+                               escaped(c.bytes, 2000) + " [" + section + "] " + key + ": Wine " +
                                escaped(wine) + ", ours " + escaped(ours));
             }
         }
+    }
+    // The listed cases must keep giving exactly the pinned answers on both sides.
+    for (const ListedIniCase& c : listed) {
+        const std::string path = folder.write(corpus.size() + (&c - &listed.front()), c.bytes);
+        const auto document = settings::load_ini_file(path);
+        const std::string wine = wine_lookup(c.section, c.key, path);
+        const std::string ours =
+            utf8_to_ansi(document ? document->lookup(c.section, c.key).value_or("") : "");
+        if (wine == c.wine && ours == c.ours)
+            tally.listed();
+        else
+            tally.disagree("listed case changed: " + c.label + " [" + c.section + "] " + c.key +
+                           ": Wine " + escaped(wine) + " (listed " + escaped(c.wine) + "), ours " +
+                           escaped(ours) + " (listed " + escaped(c.ours) + ")");
     }
     return tally.print();
 }
