@@ -11,6 +11,8 @@ namespace {
 
 using forms::Failure;
 
+constexpr const char* kNoSuchLabel = "no such label";
+
 class Loader {
 public:
     Loader(frmTavikMain& form, LoadFacts& facts, LoadReport* report)
@@ -99,9 +101,16 @@ void Loader::load_item(std::int16_t i) {
     const auto& s = form_.MenuSettings;
     std::string value;
     step(key, [&] { value = read(key); });
+    if (form_.lblMenu.find(i) == nullptr) {
+        // Every step below would fail on the missing label: skip them at once, since a count
+        // of 32767 would otherwise cost a quarter of a million failed steps.
+        if (report_ != nullptr)
+            report_->fallback(key, kNoSuchLabel);
+        return;
+    }
     const settings::ItemText item = settings::split_item(value);
     step(key, [&] {
-        forms::Label& label = form_.lblMenu(i); // an item beyond the last label fails here first
+        forms::Label& label = form_.lblMenu(i);
         forms::require(item.caption.has_value(),
                        value.empty() ? "missing or empty; the label keeps its designed caption"
                                      : "no comma; the label keeps its designed caption");

@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Writes hostile disc folders, one per case, into OUT_DIR and prints their names.
+
+Each folder is what a careless or malicious disc author might ship: broken encodings, huge
+lines, lying pictures, odd file types, shell metacharacters. Made at test time, since some
+cases (fifos, unreadable files, 10 MB lines) do not belong in a repository."""
+import os
+import random
+import struct
+import sys
+import zlib
+
+MENU = "[autorun]\r\nopen=setup.exe\r\n\r\n[Menu]\r\n"
+
+
+def items(n, caption="Item", command="prog.exe"):
+    return "".join(f"Item{i}={caption} {i},{command}\r\n" for i in range(1, n + 1))
+
+
+def png(width, height, body=b""):
+    """A PNG whose header claims width x height, followed by `body` as its only data."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(
+            ">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    ihdr = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", body) + chunk(b"IEND", b"")
+
+
+def bmp_header(width, height, bpp=24, size=None):
+    row = (width * bpp // 8 + 3) // 4 * 4
+    image = row * abs(height)
+    total = size if size is not None else 54 + image
+    return (b"BM" + struct.pack("<IHHI", total & 0xFFFFFFFF, 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 0, image & 0xFFFFFFFF, 0, 0, 0, 0))
+
+
+def cases():
+    rnd = random.Random(1234)
+    junk = bytes(rnd.randrange(256) for _ in range(65536))
+    good = MENU + "Caption=Hostile\r\nNrOfItems=2\r\n" + items(2)
+    return {
+        "binary-junk": {"autorun.inf": junk},
+        "ten-megabyte-line": {"autorun.inf": MENU + "Caption=" + "x" * (10 << 20) + "\r\nNrOfItems=1\r\nItem1=a,b\r\n"},
+        "nul-bytes": {"autorun.inf": (MENU + "Caption=a\0b\r\nNrOfItems=2\0\r\n" + items(2)).replace("\n", "\n\0")},
+        "utf16-without-bom": {"autorun.inf": good.encode("utf-16-le")},
+        "utf16-big-endian": {"autorun.inf": b"\xfe\xff" + good.encode("utf-16-be")},
+        "only-a-bom": {"autorun.inf": b"\xff\xfe"},
+        "empty-file": {"autorun.inf": b""},
+        "folder-named-autorun-inf": {"autorun.inf/": None},
+        "unreadable-file": {"autorun.inf": good, "chmod": ("autorun.inf", 0)},
+        "fifo-autorun-inf": {"fifo": "autorun.inf"},
+        "symlink-loop": {"symlink": [("autorun.inf", "loop.inf"), ("loop.inf", "autorun.inf")]},
+        "dangling-symlink": {"symlink": [("autorun.inf", "does/not/exist.inf")]},
+        "picture-is-a-folder": {"autorun.inf": good + "Picture=art\r\n", "art/": None},
+        "truncated-bmp": {"autorun.inf": good + "Picture=art.bmp\r\n", "art.bmp": bmp_header(500, 375)[:40]},
+        "lying-bmp-header": {"autorun.inf": good + "Picture=art.bmp\r\n", "art.bmp": bmp_header(30000, 30000) + b"\0" * 100},
+        "negative-bmp-size": {"autorun.inf": good + "Picture=art.bmp\r\n", "art.bmp": bmp_header(-5, -2147483647) + b"\0" * 100},
+        "png-claims-100000-pixels": {"autorun.inf": good + "Picture=art.png\r\n", "art.png": png(100000, 100000, zlib.compress(b"\0" * 1000))},
+        "empty-picture-file": {"autorun.inf": good + "Picture=art.png\r\n", "art.png": b""},
+        "picture-is-dev-zero": {"autorun.inf": good + "Picture=../../../../../../../../dev/zero\r\n"},
+        "picture-is-text": {"autorun.inf": good + "Picture=autorun.inf\r\n"},
+        "32767-items-none-present": {"autorun.inf": MENU + "NrOfItems=32767\r\n"},
+        "32767-items-all-present": {"autorun.inf": MENU + "NrOfItems=32767\r\n" + items(32767)},
+        "huge-font-size": {"autorun.inf": good + "FontSize=32767\r\n"},
+        "negative-font-size": {"autorun.inf": good + "FontSize=-14\r\n"},
+        "zero-font-size": {"autorun.inf": good + "FontSize=0\r\n"},
+        "invalid-colours": {"autorun.inf": good + "ForeColor=&H7F000000\r\nHighlight=-1\r\n"},
+        "system-colour-out-of-range": {"autorun.inf": good + "ForeColor=&H80000040\r\nHighlight=&H800000FF\r\n"},
+        "shell-metacharacters": {"autorun.inf": MENU + "NrOfItems=4\r\n"
+                                 "Item1=Semicolon,prog; touch pwned-semicolon\r\n"
+                                 "Item2=Substitution,$(touch pwned-subst) `touch pwned-tick`\r\n"
+                                 "Item3=Quotes,\"unterminated quote \\\"\" '\r\n"
+                                 "Item4=Pipe,| touch pwned-pipe && echo > pwned-redirect\r\n"},
+        "commands-naming-folders": {"autorun.inf": MENU + "NrOfItems=3\r\nItem1=Root,\\\r\nItem2=Dot,.\r\nItem3=Folder,sub\r\n", "sub/": None},
+        "thousands-of-characters": {"autorun.inf": MENU + "Caption=" + "W" * 5000 + "\r\nNrOfItems=2\r\nItem1=" + "M" * 4000 + ",x\r\nItem2=y," + "\\" * 4000 + "\r\n"},
+        "many-commas": {"autorun.inf": MENU + "NrOfItems=1\r\nItem1=" + "," * 10000 + "\r\n"},
+        "offsets-at-the-limits": {"autorun.inf": good + "OffsetX=32767\r\nOffsetY=-32768\r\nLineDistance=32767\r\n"},
+        "column-beyond-the-window": {"autorun.inf": MENU + "NrOfItems=9\r\nOffsetY=32000\r\nLineDistance=32767\r\n" + items(9)},
+        "zero-line-distance": {"autorun.inf": MENU + "NrOfItems=9\r\nLineDistance=0\r\n" + items(9)},
+        "menu-section-repeated": {"autorun.inf": (MENU + "Caption=again\r\nNrOfItems=1\r\n") * 2000},
+        "hundred-thousand-sections": {"autorun.inf": "".join(f"[S{i}]\nk=v\n" for i in range(100000)) + MENU + "NrOfItems=1\r\nItem1=a,b\r\n"},
+        "carriage-returns-only": {"autorun.inf": good.replace("\r\n", "\r")},
+        "control-characters": {"autorun.inf": MENU + "Caption=\x07bell\x1b[31mred\r\nNrOfItems=1\r\nItem1=\x08\x7f,\x01\r\n"},
+        "unicode-captions": {"autorun.inf": (MENU + "Caption=\u05e9\u05dc\u05d5\u05dd \U0001F4BF e\u0301\u0301\u0301\r\nNrOfItems=1\r\nItem1=\u202eevil\u202c,x\r\n").encode("utf-8")},
+        "numbers-of-every-shape": {"autorun.inf": MENU + "NrOfItems=&HFFFF\r\nOffsetX=1e400\r\nOffsetY=&O77777777777\r\nLineDistance=-0\r\nFontSize=&H7FFFFFFF\r\n"},
+    }
+
+
+def write(base, name, spec):
+    folder = os.path.join(base, name)
+    os.makedirs(folder, exist_ok=True)
+    for path, content in spec.items():
+        if path == "chmod":
+            os.chmod(os.path.join(folder, content[0]), content[1])
+        elif path == "fifo":
+            os.mkfifo(os.path.join(folder, content))
+        elif path == "symlink":
+            for link, target in content:
+                os.symlink(target, os.path.join(folder, link))
+        elif path.endswith("/"):
+            os.makedirs(os.path.join(folder, path), exist_ok=True)
+        else:
+            data = content.encode("utf-8", "surrogatepass") if isinstance(content, str) else content
+            with open(os.path.join(folder, path), "wb") as f:
+                f.write(data)
+
+
+def main():
+    base = sys.argv[1]
+    only = set(sys.argv[2:])
+    for name, spec in cases().items():
+        if not only or name in only:
+            write(base, name, spec)
+            print(name)
+
+
+if __name__ == "__main__":
+    main()
