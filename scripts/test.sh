@@ -14,4 +14,9 @@ done
 failed=0
 ctest --preset linux -j "$jobs" || failed=1
 ctest --preset win64 || failed=1
+
+# The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" || failed=1
 exit $failed
