@@ -1,0 +1,213 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the Linux menu under a private Xvfb: window geometry and look, the
+hover highlight, item clicks starting programs, Exit and the close request.
+Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import desktop  # noqa: E402
+from desktop import wait_for  # noqa: E402
+
+CASE, SETUP, PROBE, BMP = sys.argv[1:5]
+GREEN, MAGENTA = "00FF00", "FF00FF"
+FRAME = 3
+
+RECORDER = """#!/bin/sh
+line="$0"
+for a in "$@"; do line="$line|$a"; done
+printf '%s|cwd=%s|pid=%s|ppid=%s\\n' "$line" "$(pwd)" "$$" "$PPID" >> "$TAVIK_RECORD"
+"""
+
+
+def bmp_pixel(data, x, y):
+    row = (500 * 3 + 3) // 4 * 4
+    at = 54 + (374 - y) * row + x * 3
+    return "%02X%02X%02X" % (data[at + 2], data[at + 1], data[at])
+
+
+def medium_root(folder):
+    dev = os.stat(folder).st_dev
+    root = folder
+    while root != "/" and os.stat(os.path.dirname(root)).st_dev == dev:
+        root = os.path.dirname(root)
+    return root
+
+
+class Menu:
+    """A disc folder with setup and an autorun.inf, and the running menu on a display."""
+
+    def __init__(self, display, inf_text, inf_name="autorun.inf"):
+        self.d = display
+        self.disc = tempfile.mkdtemp(prefix="tavik-disc-")
+        self.work = tempfile.mkdtemp(prefix="tavik-cwd-")
+        self.record = os.path.join(self.work, "record.txt")
+        shutil.copy(SETUP, os.path.join(self.disc, "setup"))
+        with open(os.path.join(self.disc, inf_name), "w") as f:
+            f.write(inf_text.replace("{MEDIUM_PATH}", self.medium_path()))
+        os.makedirs(os.path.join(self.disc, "Tools"))
+        for path in ("record.sh", "Tools/Rec2.sh"):
+            full = os.path.join(self.disc, path)
+            with open(full, "w") as f:
+                f.write(RECORDER)
+            os.chmod(full, 0o755)
+        self.proc = display.spawn([os.path.join(self.disc, "setup")], cwd=self.work,
+                                  env={"TAVIK_RECORD": self.record})
+        self.window = display.find_window("setup")
+        x, y, _, _ = display.geometry(self.window)
+        self.origin = (x + FRAME, y + FRAME)
+
+    def medium_path(self):
+        """The disc folder as a Windows path from the medium's root: \\tmp\\tavik-disc-x."""
+        rel = os.path.relpath(self.disc, medium_root(self.disc))
+        return "\\" + rel.replace("/", "\\") if rel != "." else ""
+
+    def at(self, x, y):
+        return self.origin[0] + x, self.origin[1] + y
+
+    def move(self, x, y):
+        self.d.move(*self.at(x, y))
+
+    def click(self, x, y):
+        self.d.click(*self.at(x, y))
+
+    def count(self, rect, rgb):
+        x, y, w, h = rect
+        return self.d.count_color((self.origin[0] + x, self.origin[1] + y, w, h), rgb)
+
+    def cursor(self):
+        return self.d.run(PROBE, "cursor").stdout.split()
+
+    def records(self):
+        try:
+            with open(self.record) as f:
+                return [line.rstrip("\n").split("|") for line in f]
+        except FileNotFoundError:
+            return []
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            self.proc.wait(5)
+        shutil.rmtree(self.disc, ignore_errors=True)
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=2\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
+         "ForeColor=65280\nHighlight=&H00FF00FF\nFontSize=12\n"
+         "Item1=Record here,record.sh one \"two words\" C:\\x\n"
+         "Item2=Record on the medium,{MEDIUM_PATH}\\TOOLS\\rec2.SH  a\\\\\"b\n")
+ITEM_ROW = lambda i: (36, 96 + 40 * i, 300, 36)  # client px around item i, room to grow
+
+
+def case_geometry(d):
+    # Upper-case AUTORUN.INF, as a Windows-authored disc may be mounted.
+    m = Menu(d, ITEMS, inf_name="AUTORUN.INF")
+    try:
+        x, y, w, h = d.geometry(m.window)
+        assert (w, h) == (503, 380), (w, h)
+        assert (x, y) == ((1024 - 503) // 2, (768 - 380) // 2), (x, y)
+        props = d.run("xprop", "-id", m.window).stdout
+        assert "_NET_WM_STATE_SKIP_TASKBAR" in props and "_NET_WM_STATE_SKIP_PAGER" in props
+        assert "0x2, 0x0, 0x0" in props, "undecorated (Motif hints)"
+        assert "_NET_WM_ICON(" not in props, "no window icon"
+        with open(BMP, "rb") as f:
+            bmp = f.read()
+        wait_for(lambda: d.pixel(m.origin[0] + 250, m.origin[1] + 300) == bmp_pixel(bmp, 250, 300),
+                 5, what="the window painted")
+        shot = d.screenshot()
+        for px, py in ((0, 60), (496, 0), (496, 373), (0, 373), (250, 300), (400, 150), (20, 250)):
+            got = d.pixel(m.origin[0] + px, m.origin[1] + py, shot)
+            assert got == bmp_pixel(bmp, px, py), (px, py, got, bmp_pixel(bmp, px, py))
+        assert m.count(ITEM_ROW(0), GREEN) > 20, "items read from AUTORUN.INF"
+        assert m.count((440, 336, 40, 24), GREEN) > 10, "Exit in ForeColor"
+    finally:
+        m.close()
+
+
+def case_hover(d):
+    m = Menu(d, ITEMS)
+    try:
+        row = ITEM_ROW(1)
+        wait_for(lambda: m.count(row, GREEN) > 20, 5, what="item 2 drawn")
+        green_before = m.count(row, GREEN)
+        m.move(row[0] + 8, row[1] + 10)
+        wait_for(lambda: m.count(row, MAGENTA) > green_before, 5, what="item 2 highlighted")
+        assert m.count(row, GREEN) == 0
+        assert m.count(ITEM_ROW(0), MAGENTA) == 0
+        assert m.cursor()[:2] == ["32x32", "12,1"], m.cursor()
+        # Onto the title: the item stays highlighted, the arrow shows.
+        m.move(40, 15)
+        wait_for(lambda: m.cursor()[1] != "12,1", 5, what="arrow over the title")
+        assert m.count(row, MAGENTA) > green_before
+        # Onto the bare background: restored.
+        m.move(400, 250)
+        wait_for(lambda: m.count(row, MAGENTA) == 0, 5, what="highlight removed")
+        assert m.count(row, GREEN) == green_before
+        # The grown box still takes the mouse: highlight, then move inside the grown part only.
+        m.move(row[0] + 8, row[1] + 10)
+        wait_for(lambda: m.count(row, MAGENTA) > 0, 5, what="item 2 highlighted again")
+        m.move(row[0] + 8, row[1] + 24)
+        # Moving on to the title afterwards proves the move above was handled when the arrow shows.
+        m.move(40, 15)
+        wait_for(lambda: m.cursor()[1] != "12,1", 5, what="arrow over the title")
+        assert m.count(row, MAGENTA) > green_before
+    finally:
+        m.close()
+
+
+def case_click(d):
+    m = Menu(d, ITEMS)
+    try:
+        menu_pid = m.proc.pid
+        m.click(*[v + 8 for v in ITEM_ROW(0)[:2]])
+        wait_for(lambda: len(m.records()) == 1, 5, what="first start")
+        m.click(*[v + 8 for v in ITEM_ROW(0)[:2]])
+        wait_for(lambda: len(m.records()) == 2, 5, what="second start")
+        m.click(*[v + 8 for v in ITEM_ROW(1)[:2]])
+        wait_for(lambda: len(m.records()) == 3, 5, what="start from the medium")
+        recs = m.records()
+        for r in recs[:2]:
+            assert r[0] == os.path.join(m.disc, "record.sh"), r
+            assert r[1:4] == ["one", "two words", "C:\\x"], r
+        assert recs[2][0] == os.path.join(m.disc, "Tools/Rec2.sh"), recs[2]
+        assert recs[2][1] == "a\\b" and recs[2][2].startswith("cwd="), recs[2]
+        for r in recs:
+            fields = dict(f.split("=", 1) for f in r if f.startswith(("cwd=", "pid=", "ppid=")))
+            assert fields["cwd"] == m.work, fields
+            assert int(fields["ppid"]) == menu_pid, fields
+            # Finished and reaped: no zombie left behind.
+            wait_for(lambda: not os.path.exists(f"/proc/{fields['pid']}"), 5,
+                     what=f"child {fields['pid']} reaped")
+        assert m.proc.poll() is None, "the menu stays open"
+    finally:
+        m.close()
+
+
+def case_exit(d):
+    m = Menu(d, "")  # no settings at all: Exit still ends the menu
+    try:
+        m.click(445, 344)
+        wait_for(lambda: m.proc.poll() is not None, 5, what="exit")
+        assert m.proc.returncode == 0
+    finally:
+        m.close()
+
+
+def case_close(d):
+    m = Menu(d, ITEMS)
+    try:
+        d.run(PROBE, "close", m.window)
+        wait_for(lambda: m.proc.poll() is not None, 5, what="close request ends the menu")
+        assert m.proc.returncode == 0
+    finally:
+        m.close()
+
+
+if __name__ == "__main__":
+    with desktop.Display() as display:
+        globals()["case_" + CASE](display)
+    print(CASE, "ok")
