@@ -28,7 +28,8 @@ std::string utf8_to_ansi(const std::string& s) {
     return out;
 }
 
-std::string wine_lookup(const std::string& section, const std::string& key, const std::string& path) {
+std::string wine_lookup(const std::string& section, const std::string& key,
+                        const std::string& path) {
     char buffer[256];
     const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
                                              sizeof buffer, path.c_str());
@@ -41,7 +42,8 @@ public:
     TempFolder() {
         char base[MAX_PATH];
         GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "tavik-wine-diff-" + std::to_string(GetCurrentProcessId()) + "\\";
+        path_ =
+            std::string(base) + "tavik-wine-diff-" + std::to_string(GetCurrentProcessId()) + "\\";
         CreateDirectoryA(path_.c_str(), nullptr);
     }
     ~TempFolder() {

@@ -16,8 +16,8 @@ std::vector<ListedIniCase> listed_ini_cases() {
         {"255 characters in single quotes", "[Menu]\r\nCaption='" + a255 + "'\r\n", "Menu",
          "Caption", a254, a255},
         // Wine reads a file without BOM in the ANSI code page; the design takes valid UTF-8.
-        {"UTF-8 without BOM", "[Menu]\r\nCaption=Caf\xC3\xA9\r\n", "Menu", "Caption",
-         "Caf\xC3\xA9", "Caf\xE9"},
+        {"UTF-8 without BOM", "[Menu]\r\nCaption=Caf\xC3\xA9\r\n", "Menu", "Caption", "Caf\xC3\xA9",
+         "Caf\xE9"},
     };
 }
 

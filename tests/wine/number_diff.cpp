@@ -4,7 +4,8 @@
 #include "number_diff.h"
 
 #include <windows.h>
-#include <oleauto.h>
+
+#include <oleauto.h> // after windows.h, which it needs
 
 #include <cstdio>
 #include <optional>
@@ -20,7 +21,9 @@ namespace {
 
 constexpr LCID kEnUs = 0x0409;
 
-std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring widen(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 } // namespace
 

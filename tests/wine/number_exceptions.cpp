@@ -68,17 +68,23 @@ bool has_trailing_or_second_sign(std::string_view text) {
 
 const char* target_name(Target target) {
     switch (target) {
-    case Target::I2: return "I2";
-    case Target::I4: return "I4";
-    default: return "FontSize";
+    case Target::I2:
+        return "I2";
+    case Target::I4:
+        return "I4";
+    default:
+        return "FontSize";
     }
 }
 
 std::optional<std::int32_t> wine_convert(Target target, const std::string& text) {
     switch (target) {
-    case Target::I2: return wine_i2(text);
-    case Target::I4: return wine_i4(text);
-    default: return wine_font_size(text);
+    case Target::I2:
+        return wine_i2(text);
+    case Target::I4:
+        return wine_i4(text);
+    default:
+        return wine_font_size(text);
     }
 }
 
