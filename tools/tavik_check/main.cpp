@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/gtk/paint.h"
 #include "settings/menu_settings.h"
 #include "tools/tavik_check/check_result.h"
 #include "tools/tavik_check/headless_platform.h"
@@ -15,7 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage = "usage: tavik-check [--json] [DIR|FILE]\n";
+constexpr const char* kUsage =
+    "usage: tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]\n";
 
 bool named_autorun_inf(const fs::path& p) {
     std::string name = p.filename().string();
@@ -49,15 +51,32 @@ std::string disc_folder(const std::string& arg, std::string& error) {
     return folder;
 }
 
+bool parse_label_index(const std::string& text, int& index) {
+    if (text.size() != 1 || text[0] < '0' || text[0] > '8')
+        return false;
+    index = text[0] - '0';
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bool json = false;
+    std::string render_path;
+    int hover = -1;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if ((arg == "--render" || arg == "--hover") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (arg == "--render") {
+                render_path = value;
+            } else if (!parse_label_index(value, hover)) {
+                std::cerr << "tavik-check: --hover takes a label index 0..8\n" << kUsage;
+                return 2;
+            }
         } else if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
             return 0;
@@ -68,7 +87,7 @@ int main(int argc, char** argv) {
             paths.push_back(arg);
         }
     }
-    if (paths.size() > 1) {
+    if (paths.size() > 1 || (hover >= 0 && render_path.empty())) {
         std::cerr << kUsage;
         return 2;
     }
@@ -86,5 +105,16 @@ int main(int argc, char** argv) {
         check::print_json(std::cout, form, result);
     else
         check::print_text(std::cout, form, result);
+    if (!render_path.empty()) {
+        // The mouse at the middle of the label's box: the hover look, as the window draws it.
+        if (forms::Label* label = form.label_array().find(hover)) {
+            const forms::Rect& b = label->box();
+            form.mouse_move({b.left + b.width / 2, b.top + b.height / 2});
+        }
+        if (!gtk_shell::render_png(form, render_path)) {
+            std::cerr << "tavik-check: cannot write " << render_path << "\n";
+            return 2;
+        }
+    }
     return result.warnings.empty() ? 0 : 1;
 }
