@@ -1,0 +1,338 @@
+#!/usr/bin/env python3
+"""setup.exe end to end under Wine: a disc folder mapped as drive D:, the menu started from
+it, then its window, pixels, hover, clicks and ending checked from outside. Runs on the
+display and wineserver that wine_suite.py started.
+Usage: menu_e2e.py STATE_DIR SETUP_EXE HELPER_DIR ASSETS_DIR SCENARIO"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "support"))
+import desktop  # noqa: E402
+from desktop import wait_for, process_gone  # noqa: E402
+from wine_suite import wine_environment  # noqa: E402
+import screen  # noqa: E402
+
+SCREEN = (1024, 768)
+OUTER = (503, 380)
+CLIENT = (497, 374)
+GREEN, BLUE, BLACK, RED, WHITE = (0, 255, 0), (0, 0, 255), (0, 0, 0), (255, 0, 0), (255, 255, 255)
+
+# Items at 100 px left, first top 100 px, 40 px apart, 14 pt: green, hovered blue. (Green in
+# decimal: "&H0000FF00" has only four significant digits, so it reads as the 16-bit -256.)
+SETTINGS = """[autorun]
+open=setup.exe
+
+[Menu]
+Caption=Tavik Test Disc
+NrOfItems=3
+OffsetX=1500
+OffsetY=1500
+LineDistance=600
+ForeColor=65280
+Highlight=&H00FF0000
+FontSize=14
+Item1=First item,\\tools\\record.exe first
+Item2=Second item,"D:\\tools\\record.exe" "two words"
+Item3=Third item,D:\\tools\\missing.exe
+"""
+ITEM_LEFT, ITEM_TOP, ITEM_PITCH = 100, 100, 40
+EXIT_BOX = (440, 336, 57, 38)      # from the Exit label's corner to the client's
+TITLE_BOX = (8, 8, 489, 33)
+
+
+def item_band(i):
+    """Where item i's letters may lie, with room for the hover growth and a margin left."""
+    return (ITEM_LEFT - 20, ITEM_TOP + ITEM_PITCH * i, 300, ITEM_PITCH)
+
+
+class Checks:
+    def __init__(self):
+        self.failures = []
+
+    def expect(self, ok, what):
+        print(("ok   " if ok else "FAIL ") + what)
+        if not ok:
+            self.failures.append(what)
+
+
+class Menu:
+    """One run of setup.exe from a fresh disc folder mapped as D:."""
+
+    def __init__(self, args, files):
+        self.state_dir, self.setup, self.helpers, self.assets = args
+        with open(os.path.join(self.state_dir, "suite.json")) as f:
+            import json
+            display = json.load(f)["display"]
+        self.env = wine_environment(self.state_dir)
+        self.env["DISPLAY"] = display
+        self.desk = desktop.Display()
+        self.desk.env = self.env
+        self.disc = tempfile.mkdtemp(prefix="disc-", dir=self.state_dir)
+        shutil.copy(self.setup, os.path.join(self.disc, "setup.exe"))
+        for name, content in files.items():
+            path = os.path.join(self.disc, name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            if isinstance(content, str) and content.startswith("@"):
+                shutil.copy(content[1:], path)
+            else:
+                with open(path, "wb") as f:
+                    f.write(content.encode() if isinstance(content, str) else content)
+        link = os.path.join(self.env["WINEPREFIX"], "dosdevices", "d:")
+        tmp = link + ".new"
+        if os.path.lexists(tmp):
+            os.remove(tmp)
+        os.symlink(self.disc, tmp)
+        os.replace(tmp, link)
+        self.background = screen.Bitmap(os.path.join(self.assets, "background.bmp"))
+        self.proc = None
+        self.window = None
+        self.origin = None
+
+    def start(self):
+        # A window left by an earlier test (Wine lets go of it late) must not be taken for ours.
+        wait_for(lambda: not self.windows(), 10, what="no menu window on the display")
+        self.desk.move(SCREEN[0] - 1, 0)  # a window opening under the pointer gets a hover
+        # Started from a folder outside the disc: a click must make D: current by itself.
+        self.proc = subprocess.Popen([self.env["WINE"], "D:\\setup.exe"], env=self.env,
+                                     cwd=self.state_dir, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.window = self.desk.find_window("setup.exe", timeout=20)
+        x, y, _, _ = self.desk.geometry(self.window)
+        self.origin = (x + 3, y + 3)
+        return self
+
+    def windows(self):
+        r = self.desk.run("xdotool", "search", "--onlyvisible", "--class", "setup.exe",
+                          check=False)
+        return r.stdout.split()
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()  # our own child, by its PID
+            self.proc.wait(10)
+        shutil.rmtree(self.disc, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # Views -------------------------------------------------------------------------------
+    def shot(self):
+        return screen.grab(self.desk, (*self.origin, *CLIENT))
+
+    def wait_shot(self, predicate, what, timeout=8):
+        """The first client capture that satisfies the predicate."""
+        return wait_for(lambda: (lambda s: s if predicate(s) else None)(self.shot()),
+                        timeout, what=what)
+
+    def painted(self, shot):
+        """The designed background shows at the bottom-left corner, where no label lies."""
+        return all(shot.at(x, y) == self.background.at(x, y) for x, y in ((5, 360), (60, 300)))
+
+    def probe(self, command):
+        r = subprocess.run([self.env["WINE"], os.path.join(self.helpers, "win_probe.exe"),
+                            command], env=self.env, capture_output=True, text=True, timeout=30)
+        return r.stdout
+
+    def click(self, x, y):
+        self.desk.click(self.origin[0] + x, self.origin[1] + y)
+
+    def move(self, x, y):
+        self.desk.move(self.origin[0] + x, self.origin[1] + y)
+
+    def ended(self, timeout=10):
+        try:
+            wait_for(lambda: process_gone(self.proc), timeout, what="setup.exe to end")
+            wait_for(lambda: not self.windows(), timeout, what="the window to go")
+            return True
+        except desktop.Timeout:
+            return False
+
+
+def more_than_background(menu, shot, box, color, at_least):
+    extra = shot.count(box, color) - menu.background.count(box, color)
+    return extra >= at_least
+
+
+def scenario_window(args, c):
+    """Frame, size, position, background and the configured column, untouched by the mouse."""
+    with Menu(args, {"autorun.inf": SETTINGS}) as menu:
+        shot = menu.wait_shot(menu.painted, "the first paint")
+        x, y, w, h = menu.desk.geometry(menu.window)
+        want = ((SCREEN[0] - OUTER[0]) // 2, (SCREEN[1] - OUTER[1]) // 2, *OUTER)
+        c.expect((x, y, w, h) == want, f"outer window {(x, y, w, h)} == {want}")
+        geometry = dict(line.split(" ", 1) for line in menu.probe("geometry").splitlines())
+        client = tuple(int(v) for v in geometry.get("client", "0 0 0 0").split())
+        c.expect(client == (x + 3, y + 3, *CLIENT), f"client {client} == {(x + 3, y + 3, *CLIENT)}")
+        style, ex_style = (int(v, 16) for v in geometry.get("style", "0 0").split())
+        c.expect(style & 0x80C00000 == 0x80400000, f"style {style:#x}: popup, dialog frame, no caption")
+        c.expect(style & 0x000F0000 == 0, f"style {style:#x}: no system menu, sizing or min/max box")
+        c.expect(ex_style & 0x80 != 0, f"extended style {ex_style:#x} has WS_EX_TOOLWINDOW")
+        props = menu.desk.run("xprop", "-id", menu.window).stdout
+        c.expect("_NET_WM_STATE_SKIP_TASKBAR" in props, "no taskbar entry (skip-taskbar hint)")
+        names = [l.split("=", 1)[1].strip() for l in props.splitlines() if l.startswith("WM_NAME")]
+        c.expect(names in ([""], ['""']), f"empty window title {names}")
+
+        # The picture, wherever no label can be: a grid of samples.
+        wrong = [(px, py) for px in range(2, CLIENT[0], 23) for py in range(2, CLIENT[1], 19)
+                 if not (py < 45 or (60 <= px < 420 and 90 <= py < 230) or (px >= 430 and py >= 330))
+                 and shot.at(px, py) != menu.background.at(px, py)]
+        c.expect(not wrong, f"background pixels equal background.bmp (wrong at {wrong[:5]})")
+
+        c.expect(more_than_background(menu, shot, TITLE_BOX, BLACK, 100), "title letters in black")
+        for i in range(3):
+            band = item_band(i)
+            box = shot.bbox(band, GREEN)
+            c.expect(box is not None and more_than_background(menu, shot, band, GREEN, 40),
+                     f"item {i + 1} drawn in ForeColor")
+            if box:
+                left, top = box[0], box[1]
+                c.expect(ITEM_LEFT <= left <= ITEM_LEFT + 4 and ITEM_TOP + ITEM_PITCH * i <= top
+                         <= ITEM_TOP + ITEM_PITCH * i + 8,
+                         f"item {i + 1} letters start at ({left}, {top}), its label's corner is "
+                         f"({ITEM_LEFT}, {ITEM_TOP + ITEM_PITCH * i})")
+        c.expect(shot.count(item_band(3), GREEN) == menu.background.count(item_band(3), GREEN),
+                 "no fourth item")
+        exit_box = shot.bbox(EXIT_BOX, GREEN)
+        c.expect(exit_box is not None and exit_box[0] <= 444 and exit_box[1] >= 336,
+                 f"Exit in ForeColor at its designed place ({exit_box})")
+
+
+def scenario_hover(args, c):
+    """The item under the mouse turns Highlight, bold, larger; moving off restores it."""
+    with Menu(args, {"autorun.inf": SETTINGS}) as menu:
+        before = menu.wait_shot(menu.painted, "the first paint")
+        normal = before.bbox(item_band(1), GREEN)
+        menu.move(ITEM_LEFT + 10, ITEM_TOP + ITEM_PITCH + 9)
+        lit = menu.wait_shot(lambda s: s.count(item_band(1), BLUE) > 40 and
+                             s.count(item_band(1), GREEN) == 0, "item 2 highlighted")
+        high = lit.bbox(item_band(1), BLUE)
+        c.expect(high is not None and normal is not None and high[2] > normal[2] and
+                 high[3] > normal[3], f"highlighted letters {high} larger than normal {normal}")
+        c.expect(high is not None and high[0] >= ITEM_LEFT and high[1] >= ITEM_TOP + ITEM_PITCH,
+                 "the box grows to the right and downwards")
+        c.expect(lit.count(item_band(0), GREEN) > 40 and lit.count(item_band(0), BLUE) == 0,
+                 "other items keep their colour")
+        cursor = screen.cursor(menu.env["DISPLAY"])
+        c.expect(cursor == (32, 32, 12, 1), f"hand cursor over an item (size, hot spot {cursor})")
+
+        menu.move(ITEM_LEFT + 10, ITEM_TOP + 9)  # straight onto the item above
+        menu.wait_shot(lambda s: s.count(item_band(0), BLUE) > 40 and
+                       s.count(item_band(1), BLUE) == 0 and s.count(item_band(1), GREEN) > 40,
+                       "highlight moved from item 2 to item 1")
+        c.expect(True, "highlight follows the mouse from item to item")
+
+        menu.move(300, 300)  # bare background
+        back = menu.wait_shot(lambda s: s.count(item_band(0), BLUE) == 0 and
+                              s.count(item_band(0), GREEN) > 40, "item 1 restored")
+        c.expect(back.bbox(item_band(0), GREEN) == before.bbox(item_band(0), GREEN),
+                 "restored item looks as before")
+        cursor = screen.cursor(menu.env["DISPLAY"])
+        c.expect(cursor is not None and cursor[2:] != (12, 1), f"arrow over the background ({cursor})")
+
+        menu.move(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
+        menu.wait_shot(lambda s: s.count(EXIT_BOX, BLUE) > 20, "Exit highlighted")
+        menu.move(300, 300)
+        menu.wait_shot(lambda s: s.count(EXIT_BOX, BLUE) == 0 and s.count(EXIT_BOX, GREEN) > 20,
+                       "Exit restored")
+        c.expect(True, "Exit highlights and restores like the items")
+
+
+def scenario_click(args, c):
+    """Clicks start the items' command lines from the disc's drive; Exit ends the menu."""
+    record = os.path.join(args[2], "record_args.exe")
+    with Menu(args, {"autorun.inf": SETTINGS, "tools/record.exe": "@" + record}) as menu:
+        log = os.path.join(menu.disc, "tools", "record.txt")
+
+        def lines():
+            try:
+                with open(log, encoding="latin-1") as f:
+                    return f.read().splitlines()
+            except FileNotFoundError:
+                return []
+
+        def click_and_wait(i, count):
+            menu.click(ITEM_LEFT + 10, ITEM_TOP + ITEM_PITCH * i + 9)
+            return wait_for(lambda: (lambda l: l if len(l) >= count else None)(lines()), 15,
+                            what=f"{count} line(s) in record.txt")
+
+        menu.wait_shot(menu.painted, "the first paint")
+        first = click_and_wait(0, 1)
+        c.expect(first == ["\\tools\\record.exe first|D:\\"],
+                 f"a command starting with \\ runs from the disc's drive, in D:\\ ({first})")
+        second = click_and_wait(0, 2)
+        c.expect(len(second) == 2 and second[1] == second[0], "a second click starts it again")
+        menu.click(ITEM_LEFT + 10, ITEM_TOP + ITEM_PITCH * 2 + 9)  # a program that is missing
+        third = click_and_wait(1, 3)
+        c.expect(third[2] == '"D:\\tools\\record.exe" "two words"|D:\\',
+                 f"the command line is passed unchanged ({third[2]})")
+        c.expect(len(third) == 3, "a missing program starts nothing; the menu goes on")
+        c.expect(not process_gone(menu.proc), "the menu stays open after starting items")
+        menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
+        c.expect(menu.ended(), "clicking Exit ends the program")
+
+
+def scenario_no_settings(args, c):
+    """Without autorun.inf: the picture, an empty title and Exit, which works."""
+    with Menu(args, {}) as menu:
+        shot = menu.wait_shot(menu.painted, "the first paint")
+        wrong = [(px, py) for px in range(1, CLIENT[0], 11) for py in range(1, CLIENT[1], 7)
+                 if not (px >= 430 and py >= 330) and shot.at(px, py) != menu.background.at(px, py)]
+        c.expect(not wrong, f"only the picture outside Exit (wrong at {wrong[:5]})")
+        c.expect(more_than_background(menu, shot, EXIT_BOX, BLACK, 20), "Exit drawn in black")
+        menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
+        c.expect(menu.ended(), "clicking Exit ends the program")
+
+
+def scenario_close(args, c):
+    """A close request from the system ends the program."""
+    with Menu(args, {"autorun.inf": SETTINGS}) as menu:
+        menu.wait_shot(menu.painted, "the first paint")
+        menu.probe("close")
+        c.expect(menu.ended(), "WM_CLOSE ends the program")
+
+
+def scenario_picture(args, c):
+    """A picture named in the settings replaces the background, drawn unscaled at the corner;
+    one that is not a picture leaves the designed background."""
+    small = os.path.join(args[0], "small.gif")
+    subprocess.run(["convert", "-size", "120x90", "xc:#FF0000", small], check=True)
+    gif = open(small, "rb").read()
+    settings = "[Menu]\nPicture=pics\\small.gif\n"
+    with Menu(args, {"autorun.inf": settings, "pics/small.gif": gif}) as menu:
+        shot = menu.wait_shot(lambda s: s.at(5, 5) == RED and s.at(300, 200) == WHITE,
+                              "the configured picture")
+        c.expect(shot.count((0, 0, 120, 90), RED) == 120 * 90 and shot.at(120, 45) == WHITE
+                 and shot.at(60, 90) == WHITE, "GIF drawn unscaled at the top-left, white beyond")
+    lying = b"BM" + struct.pack("<IHHI", 999999, 0, 0, 54) + struct.pack(
+        "<IiiHHIIiiII", 40, 60000, 60000, 1, 24, 0, 0, 0, 0, 0, 0) + b"\x7f" * 300
+    settings = "[Menu]\nPicture=junk.bmp\n"
+    with Menu(args, {"autorun.inf": settings, "junk.bmp": lying}) as menu:
+        shot = menu.wait_shot(menu.painted, "the designed picture")
+        c.expect(shot.at(300, 200) == menu.background.at(300, 200),
+                 "a lying picture header leaves the designed background")
+        menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
+        c.expect(menu.ended(), "and the menu still ends on Exit")
+
+
+SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()
+             if name.startswith("scenario_")}
+
+
+def main():
+    if len(sys.argv) != 6 or sys.argv[5] not in SCENARIOS:
+        sys.exit(__doc__ + "\nScenarios: " + ", ".join(SCENARIOS))
+    c = Checks()
+    SCENARIOS[sys.argv[5]](tuple(sys.argv[1:5]), c)
+    sys.exit(1 if c.failures else 0)
+
+
+if __name__ == "__main__":
+    main()
