@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <string>
+#include <type_traits>
 
 namespace settings {
 namespace {
@@ -166,11 +167,13 @@ std::optional<Parsed> parse(std::string_view text) {
     return parse_decimal(s);
 }
 
-// A literal is a bit pattern: 16 bits when it fits 16, else 32 bits.
-std::int64_t literal_value(std::uint64_t bits) {
-    if (bits <= 0xFFFF)
-        return static_cast<std::int16_t>(static_cast<std::uint16_t>(bits));
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+// A literal is a bit pattern of the target's width, as the platform's parser reads it:
+// &HFFFF is -1 in 16 bits and 65535 in 32 bits; a pattern wider than the target overflows.
+template <class T> std::optional<std::int64_t> literal_value(std::uint64_t bits) {
+    using Unsigned = std::make_unsigned_t<T>;
+    if (bits > std::numeric_limits<Unsigned>::max())
+        return std::nullopt;
+    return static_cast<T>(static_cast<Unsigned>(bits));
 }
 
 template <class T> std::optional<T> convert(std::string_view text) {
@@ -179,7 +182,10 @@ template <class T> std::optional<T> convert(std::string_view text) {
         return std::nullopt;
     std::int64_t v = 0;
     if (p->literal) {
-        v = literal_value(p->magnitude);
+        const auto bits = literal_value<T>(p->magnitude);
+        if (!bits)
+            return std::nullopt;
+        v = *bits;
     } else {
         if (p->magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
             return std::nullopt;

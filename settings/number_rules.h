@@ -15,6 +15,9 @@ bool is_numeric(std::string_view text);
 // The value as a 16-bit integer, or nothing when the text is not numeric or does not fit.
 std::optional<std::int16_t> to_int16(std::string_view text);
 
+// &H / &O literals are bit patterns of the target's width: &HFFFF is -1 as 16 bits and 65535
+// as 32 bits, &H8000000E is -2147483634 (a system colour).
+
 // The value as a 32-bit integer, or nothing when the text is not numeric or does not fit.
 std::optional<std::int32_t> to_int32(std::string_view text);
 

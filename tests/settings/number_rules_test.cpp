@@ -53,16 +53,21 @@ TEST(NumberRules, ThirtyTwoBitRange) {
 TEST(NumberRules, HexAndOctalAreBitPatterns) {
     const Case cases[] = {
         {"&H3", 3},           {"&h1f", 31},         {" &HFF ", 255},      {"&HFF0000", 0xFF0000},
-        {"&HFFFF", -1},       {"&H8000", -32768},   {"&H7FFF", 32767},    {"&H10000", 65536},
+        {"&HFFFF", 0xFFFF},   {"&H8000", 0x8000},   {"&H7FFF", 32767},    {"&H10000", 65536},
         {"&H8000000E", static_cast<std::int32_t>(0x8000000E)},            {"&HFFFFFFFF", -1},
-        {"&O17", 15},         {"&o177777", -1},     {"&O37777777777", -1}, {"&O40000000000", std::nullopt},
+        {"&O17", 15},         {"&o177777", 0xFFFF},     {"&O37777777777", -1}, {"&O40000000000", std::nullopt},
         {"&H", std::nullopt}, {"&H123456789", std::nullopt}, {"&HG", std::nullopt},
         {"&O8", std::nullopt}, {"-&H5", std::nullopt}, {"&X5", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(to_int32(c.text), c.value) << '"' << c.text << '"';
+    // The same literal is a 16-bit pattern in a 16-bit target: &HFFFF is yellow as a colour,
+    // but -1 as a position.
     EXPECT_EQ(to_int16("&HFFFF"), -1);
+    EXPECT_EQ(to_int16("&H8000"), -32768);
+    EXPECT_EQ(to_int16("&o177777"), -1);
     EXPECT_EQ(to_int16("&H10000"), std::nullopt);
+    EXPECT_EQ(to_int16("&HFFFFFFFF"), std::nullopt);
 }
 
 TEST(NumberRules, NarrowingForFontSize) {

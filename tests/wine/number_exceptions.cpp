@@ -95,18 +95,8 @@ std::string show(const std::optional<std::int32_t>& v) {
 const char* listed_rule(const std::string& text, Target target,
                         const std::optional<std::int32_t>& wine,
                         const std::optional<std::int32_t>& ours) {
-    if (const auto bits = literal_bits(text)) {
-        const auto b = static_cast<std::int64_t>(*bits);
-        // &H8000..&HFFFF are 16-bit patterns, negative also in a 32-bit target.
-        if (b >= 0x8000 && b <= 0xFFFF && ours == b - 0x10000 &&
-            ((target == Target::I4 && wine == b) || (target == Target::FontSize && !wine)))
-            return "16-bit literal is negative in a 32-bit target";
-        // &HFFFF8000..&HFFFFFFFF are negative 32-bit patterns that fit 16 bits.
-        if (b >= 0xFFFF8000LL && b <= 0xFFFFFFFFLL && target == Target::I2 && !wine &&
-            ours == b - 0x100000000LL)
-            return "negative 32-bit literal fits 16 bits";
-        return nullptr;
-    }
+    if (literal_bits(text))
+        return nullptr; // literals are bit patterns of the target's width on both sides
     if (const auto bare = unsigned_literal(text)) {
         if (!ours && wine && wine == wine_convert(target, *bare))
             return "sign before a literal is not numeric";
