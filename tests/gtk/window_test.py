@@ -40,7 +40,7 @@ def medium_root(folder):
 class Menu:
     """A disc folder with setup and an autorun.inf, and the running menu on a display."""
 
-    def __init__(self, display, inf_text, inf_name="autorun.inf"):
+    def __init__(self, display, inf_text, inf_name="autorun.inf", files=None):
         self.d = display
         self.disc = tempfile.mkdtemp(prefix="tavik-disc-")
         self.work = tempfile.mkdtemp(prefix="tavik-cwd-")
@@ -54,6 +54,9 @@ class Menu:
             with open(full, "w") as f:
                 f.write(RECORDER)
             os.chmod(full, 0o755)
+        for name, data in (files or {}).items():
+            with open(os.path.join(self.disc, name), "wb") as f:
+                f.write(data)
         self.proc = display.spawn([os.path.join(self.disc, "setup")], cwd=self.work,
                                   env={"TAVIK_RECORD": self.record})
         self.window = display.find_window("setup")
@@ -74,9 +77,16 @@ class Menu:
     def click(self, x, y):
         self.d.click(*self.at(x, y))
 
+    def shot(self):
+        """A screenshot in the test's own folder (removed at the end), replaced each time."""
+        return self.d.screenshot(os.path.join(self.work, "shot.png"))
+
+    def pixel(self, x, y, shot=None):
+        return self.d.pixel(self.origin[0] + x, self.origin[1] + y, shot or self.shot())
+
     def count(self, rect, rgb):
         x, y, w, h = rect
-        return self.d.count_color((self.origin[0] + x, self.origin[1] + y, w, h), rgb)
+        return self.d.count_color((self.origin[0] + x, self.origin[1] + y, w, h), rgb, self.shot())
 
     def cursor(self):
         return self.d.run(PROBE, "cursor").stdout.split()
@@ -116,11 +126,11 @@ def case_geometry(d):
         assert "_NET_WM_ICON(" not in props, "no window icon"
         with open(BMP, "rb") as f:
             bmp = f.read()
-        wait_for(lambda: d.pixel(m.origin[0] + 250, m.origin[1] + 300) == bmp_pixel(bmp, 250, 300),
-                 5, what="the window painted")
-        shot = d.screenshot()
+        wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), 5,
+                 what="the window painted")
+        shot = m.shot()
         for px, py in ((0, 60), (496, 0), (496, 373), (0, 373), (250, 300), (400, 150), (20, 250)):
-            got = d.pixel(m.origin[0] + px, m.origin[1] + py, shot)
+            got = m.pixel(px, py, shot)
             assert got == bmp_pixel(bmp, px, py), (px, py, got, bmp_pixel(bmp, px, py))
         assert m.count(ITEM_ROW(0), GREEN) > 20, "items read from AUTORUN.INF"
         assert m.count((440, 336, 40, 24), GREEN) > 10, "Exit in ForeColor"
@@ -193,6 +203,26 @@ def case_exit(d):
         m.click(445, 344)
         wait_for(lambda: m.proc.poll() is not None, 5, what="exit")
         assert m.proc.returncode == 0
+    finally:
+        m.close()
+
+
+def case_hostile(d):
+    # Junk, NUL bytes, a lying picture header, a 2000-point font, a folder as a command: the
+    # window still opens, an item click starts nothing, Exit still works.
+    junk = ("[Menu]\nPicture=huge.bmp\nNrOfItems=3\nCaption=\x00\x01\xff junk\n"
+            "Item1=Folder,Tools\nFontSize=2000\n" + "x" * 100000 + "\n")
+    huge = bytearray(54)
+    huge[0:2] = b"BM"
+    huge[10], huge[14], huge[26], huge[28] = 54, 40, 1, 24
+    huge[18:22] = (20000).to_bytes(4, "little")
+    huge[22:26] = (20000).to_bytes(4, "little")
+    m = Menu(d, junk, files={"huge.bmp": bytes(huge)})
+    try:
+        m.click(45, 110)
+        m.click(445, 344)
+        wait_for(lambda: m.proc.poll() is not None, 5, what="exit")
+        assert m.records() == []
     finally:
         m.close()
 
