@@ -8,7 +8,9 @@
 namespace gtk_shell {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Splits the arguments after the program the way CommandLineToArgvW does.
 std::vector<std::string> split_arguments(std::string_view s) {
@@ -19,7 +21,7 @@ std::vector<std::string> split_arguments(std::string_view s) {
     if (i == s.size())
         return args;
     std::string arg;
-    int quotes = 0;      // 1 while inside quotes
+    int quotes = 0; // 1 while inside quotes
     std::size_t backslashes = 0;
     while (i < s.size()) {
         const char c = s[i];
@@ -134,8 +136,7 @@ std::string medium_root(const std::string& folder) {
     return root;
 }
 
-std::optional<std::string> resolve_program(const std::string& program,
-                                           const SearchPlaces& places) {
+std::optional<std::string> resolve_program(const std::string& program, const SearchPlaces& places) {
     if (program.empty() || program.find('\0') != std::string::npos)
         return std::nullopt;
     if (program[0] == '/')

@@ -2,13 +2,13 @@
 // literals and makes this file depend on them.
 #include "app/gtk/embedded_assets.h"
 
-#define TAVIK_EMBED(symbol, file)                                                              \
-    __asm__(".section .rodata\n"                                                               \
-            ".balign 16\n"                                                                     \
-            ".global " #symbol "_begin\n" #symbol "_begin:\n"                                  \
-            ".incbin \"" file "\"\n"                                                           \
-            ".global " #symbol "_end\n" #symbol "_end:\n"                                      \
-            ".byte 0\n"                                                                        \
+#define TAVIK_EMBED(symbol, file)                                                                  \
+    __asm__(".section .rodata\n"                                                                   \
+            ".balign 16\n"                                                                         \
+            ".global " #symbol "_begin\n" #symbol "_begin:\n"                                      \
+            ".incbin \"" file "\"\n"                                                               \
+            ".global " #symbol "_end\n" #symbol "_end:\n"                                          \
+            ".byte 0\n"                                                                            \
             ".previous\n")
 
 TAVIK_EMBED(tavik_background_bmp, TAVIK_BACKGROUND_BMP);
@@ -27,6 +27,8 @@ std::span<const unsigned char> background_bmp() {
     return {tavik_background_bmp_begin, tavik_background_bmp_end};
 }
 
-std::span<const unsigned char> hand_cur() { return {tavik_hand_cur_begin, tavik_hand_cur_end}; }
+std::span<const unsigned char> hand_cur() {
+    return {tavik_hand_cur_begin, tavik_hand_cur_end};
+}
 
 } // namespace gtk_shell

@@ -32,14 +32,20 @@ forms::Point to_twips(double x, double y) {
 
 forms::MouseButton button_of(guint button) {
     switch (button) {
-    case 1: return forms::MouseButton::Left;
-    case 2: return forms::MouseButton::Middle;
-    case 3: return forms::MouseButton::Right;
-    default: return forms::MouseButton::Other;
+    case 1:
+        return forms::MouseButton::Left;
+    case 2:
+        return forms::MouseButton::Middle;
+    case 3:
+        return forms::MouseButton::Right;
+    default:
+        return forms::MouseButton::Other;
     }
 }
 
-Shell& shell_of(gpointer data) { return *static_cast<Shell*>(data); }
+Shell& shell_of(gpointer data) {
+    return *static_cast<Shell*>(data);
+}
 
 gboolean on_client_draw(GtkWidget*, cairo_t* cr, gpointer data) {
     guarded([&] { gtk_shell::paint_client(cr, shell_of(data).form); });
@@ -48,8 +54,8 @@ gboolean on_client_draw(GtkWidget*, cairo_t* cr, gpointer data) {
 
 gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
     guarded([&] {
-        gtk_shell::paint_frame(cr, {gtk_widget_get_allocated_width(window),
-                                    gtk_widget_get_allocated_height(window)});
+        gtk_shell::paint_frame(
+            cr, {gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)});
     });
     return FALSE;
 }
@@ -87,7 +93,9 @@ gboolean on_delete(GtkWidget*, GdkEvent*, gpointer) {
     return TRUE;
 }
 
-void on_destroy(GtkWidget*, gpointer) { gtk_main_quit(); }
+void on_destroy(GtkWidget*, gpointer) {
+    gtk_main_quit();
+}
 
 GtkWidget* make_window(Shell& shell) {
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

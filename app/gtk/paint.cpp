@@ -13,8 +13,7 @@ namespace gtk_shell {
 namespace {
 
 // Classic system colour indexes of the raised dialog frame.
-constexpr int k3dLight = 22, k3dDarkShadow = 21, kBtnHighlight = 20, kBtnShadow = 16,
-              kBtnFace = 15;
+constexpr int k3dLight = 22, k3dDarkShadow = 21, kBtnHighlight = 20, kBtnShadow = 16, kBtnFace = 15;
 
 void set_color(cairo_t* cr, std::uint32_t bgr) {
     cairo_set_source_rgb(cr, static_cast<double>(bgr & 0xFF) / 255.0,
@@ -22,9 +21,13 @@ void set_color(cairo_t* cr, std::uint32_t bgr) {
                          static_cast<double>((bgr >> 16) & 0xFF) / 255.0);
 }
 
-void set_system_color(cairo_t* cr, int index) { set_color(cr, forms::classic_system_color(index)); }
+void set_system_color(cairo_t* cr, int index) {
+    set_color(cr, forms::classic_system_color(index));
+}
 
-double px(float twips) { return std::round(static_cast<double>(twips) / forms::kTwipsPerPixel); }
+double px(float twips) {
+    return std::round(static_cast<double>(twips) / forms::kTwipsPerPixel);
+}
 
 // One ring of the frame, `inset` pixels in: top and left in one colour, bottom and right in
 // the other.

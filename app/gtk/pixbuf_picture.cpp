@@ -35,8 +35,8 @@ std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) 
     if (!readable_file(unix_path))
         return nullptr;
     int width = 0, height = 0;
-    if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr ||
-        width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
+    if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr || width <= 0 ||
+        height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
         return nullptr;
     GError* error = nullptr;
     GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new_from_file(unix_path.c_str(), &error));

@@ -16,7 +16,9 @@ namespace gtk_shell {
 namespace {
 
 // GLib waits for each started program, so none stays a zombie; the menu never looks at it.
-void on_child_exit(GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }
+void on_child_exit(GPid pid, gint, gpointer) {
+    g_spawn_close_pid(pid);
+}
 
 } // namespace
 
@@ -86,6 +88,8 @@ bool GtkPlatform::start_program(const std::string& command_line) {
     return true;
 }
 
-void GtkPlatform::quit() { std::_Exit(EXIT_SUCCESS); }
+void GtkPlatform::quit() {
+    std::_Exit(EXIT_SUCCESS);
+}
 
 } // namespace gtk_shell

@@ -107,20 +107,20 @@ TEST_F(CommandResolve, LooksWhereAWindowsDiscMeans) {
         std::optional<std::string> expected;
     };
     const Case cases[] = {
-        {"tool.sh", in_disc},                  // bare name: the executable's folder
-        {"onpath.sh", on_path},                // then PATH
-        {"onpath2.sh", shadowing},             // the folder before PATH
-        {"setup/install.sh", nested},          // relative path: from the executable's folder
-        {"/bin/fromroot.sh", on_medium},       // leading separator: on the medium
+        {"tool.sh", in_disc},            // bare name: the executable's folder
+        {"onpath.sh", on_path},          // then PATH
+        {"onpath2.sh", shadowing},       // the folder before PATH
+        {"setup/install.sh", nested},    // relative path: from the executable's folder
+        {"/bin/fromroot.sh", on_medium}, // leading separator: on the medium
         {"/disc/tool.sh", in_disc},
-        {"tools/upper.sh", upper},             // letter case ignored when the exact name is missing
+        {"tools/upper.sh", upper}, // letter case ignored when the exact name is missing
         {"/DISC/Tool.SH", in_disc},
-        {"readme.txt", std::nullopt},          // not executable, here or on PATH
-        {"folder.sh", std::nullopt},           // a folder never runs
+        {"readme.txt", std::nullopt}, // not executable, here or on PATH
+        {"folder.sh", std::nullopt},  // a folder never runs
         {"missing.sh", std::nullopt},
         {"", std::nullopt},
-        {"/tool.sh", std::nullopt},            // the medium's root, not the executable's folder
-        {"pathdir/onpath.sh", std::nullopt},   // a relative path never searches PATH
+        {"/tool.sh", std::nullopt},          // the medium's root, not the executable's folder
+        {"pathdir/onpath.sh", std::nullopt}, // a relative path never searches PATH
     };
     for (const Case& c : cases)
         EXPECT_EQ(gtk_shell::resolve_program(c.program, places), c.expected) << c.program;
@@ -128,7 +128,8 @@ TEST_F(CommandResolve, LooksWhereAWindowsDiscMeans) {
 
 TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {
     const std::string deep = dir("a/b/c");
-    struct stat here {}, up {};
+    struct stat here {
+    }, up{};
     ASSERT_EQ(stat(deep.c_str(), &here), 0);
     const std::string root = gtk_shell::medium_root(deep);
     ASSERT_EQ(stat(root.c_str(), &up), 0);
@@ -141,7 +142,8 @@ TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {
         EXPECT_NE(above.st_dev, here.st_dev);
     }
     // A mount of its own (tmpfs on /dev/shm on most systems) ends the walk there.
-    struct stat shm {}, dev {};
+    struct stat shm {
+    }, dev{};
     if (stat("/dev/shm", &shm) == 0 && stat("/dev", &dev) == 0 && shm.st_dev != dev.st_dev) {
         char pattern[] = "/dev/shm/tavik-medium-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -165,14 +167,23 @@ TEST_F(ProgramStart, OwnSessionNullStreamsArgumentsUnchanged) {
     const std::string script = file("probe.sh",
                                     "#!/bin/sh\n"
                                     "fds=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
-                                    "for a in \"$@\"; do printf '[%s]' \"$a\"; done > '" + out +
+                                    "for a in \"$@\"; do printf '[%s]' \"$a\"; done > '" +
+                                        out +
                                         ".tmp'\n"
-                                        "echo >> '" + out + ".tmp'\n"
+                                        "echo >> '" +
+                                        out +
+                                        ".tmp'\n"
                                         "echo \"$fds\" >> '" +
-                                        out + ".tmp'\n"
-                                        "cut -d' ' -f6 /proc/$$/stat >> '" + out + ".tmp'\n"
-                                        "echo $$ >> '" + out + ".tmp'\n"
-                                        "mv '" + out + ".tmp' '" + out + "'\n",
+                                        out +
+                                        ".tmp'\n"
+                                        "cut -d' ' -f6 /proc/$$/stat >> '" +
+                                        out +
+                                        ".tmp'\n"
+                                        "echo $$ >> '" +
+                                        out +
+                                        ".tmp'\n"
+                                        "mv '" +
+                                        out + ".tmp' '" + out + "'\n",
                                     true);
     const pid_t pid = gtk_shell::start_process(script, {"a b", "", "\"q\"", "-x"});
     ASSERT_GT(pid, 0);
@@ -180,13 +191,16 @@ TEST_F(ProgramStart, OwnSessionNullStreamsArgumentsUnchanged) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const std::string text = read_all(out);
-    EXPECT_EQ(text, "[a b][][\"q\"][-x]\n/dev/null\n/dev/null\n/dev/null\n" +
-                        std::to_string(pid) + "\n" + std::to_string(pid) + "\n");
+    EXPECT_EQ(text, "[a b][][\"q\"][-x]\n/dev/null\n/dev/null\n/dev/null\n" + std::to_string(pid) +
+                        "\n" + std::to_string(pid) + "\n");
 }
 
 TEST_F(ProgramStart, NothingStartsWithoutAnExecutable) {
     const std::string text = file("plain.txt", "not a program", false);
-    const std::string no_shebang = file("noshebang", "\x7f" "ELF garbage", true);
+    const std::string no_shebang = file("noshebang",
+                                        "\x7f"
+                                        "ELF garbage",
+                                        true);
     EXPECT_EQ(gtk_shell::start_process(text, {}), -1);
     EXPECT_EQ(gtk_shell::start_process(root_, {}), -1);
     EXPECT_EQ(gtk_shell::start_process(root_ + "/missing", {}), -1);

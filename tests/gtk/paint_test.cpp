@@ -57,18 +57,22 @@ public:
         const unsigned char* data = cairo_image_surface_get_data(s);
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < width_; ++x)
-                pixels_.push_back(*reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4) &
-                                  0xFFFFFFu);
+                pixels_.push_back(
+                    *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4) & 0xFFFFFFu);
         cairo_surface_destroy(s);
     }
     int width() const { return width_; }
     int height() const { return height_; }
-    std::uint32_t at(int x, int y) const { return pixels_[static_cast<std::size_t>(y * width_ + x)]; }
+    std::uint32_t at(int x, int y) const {
+        return pixels_[static_cast<std::size_t>(y * width_ + x)];
+    }
     // Pixels of one colour in a client rectangle given in twips.
     int count(const forms::Rect& twips, std::uint32_t rgb) const {
         int n = 0;
-        const int x0 = static_cast<int>(twips.left / 15) + 3, y0 = static_cast<int>(twips.top / 15) + 3;
-        const int x1 = static_cast<int>(twips.right() / 15) + 3, y1 = static_cast<int>(twips.bottom() / 15) + 3;
+        const int x0 = static_cast<int>(twips.left / 15) + 3,
+                  y0 = static_cast<int>(twips.top / 15) + 3;
+        const int x1 = static_cast<int>(twips.right() / 15) + 3,
+                  y1 = static_cast<int>(twips.bottom() / 15) + 3;
         for (int y = std::max(3, y0); y < std::min(height_ - 3, y1); ++y)
             for (int x = std::max(3, x0); x < std::min(width_ - 3, x1); ++x)
                 n += at(x, y) == rgb;
@@ -127,8 +131,15 @@ TEST_F(Painting, FrameAndDesignedBackground) {
     const std::vector<unsigned char> bmp{std::istreambuf_iterator<char>(in), {}};
     ASSERT_EQ(bmp.size(), 562554u);
     // Away from the title and the Exit label the client is the bitmap, unscaled from (0,0).
-    for (const auto& [x, y] : {std::pair{0, 40}, {0, 373}, {496, 0}, {496, 373}, {100, 200},
-                               {250, 150}, {400, 300}, {37, 91}, {311, 260}})
+    for (const auto& [x, y] : {std::pair{0, 40},
+                               {0, 373},
+                               {496, 0},
+                               {496, 373},
+                               {100, 200},
+                               {250, 150},
+                               {400, 300},
+                               {37, 91},
+                               {311, 260}})
         EXPECT_EQ(shot.at(x + 3, y + 3), bmp_pixel(bmp, x, y)) << x << "," << y;
 }
 
