@@ -3,6 +3,7 @@ click the mouse, read pixels and geometry. Every wait polls with a deadline; not
 blindly and only processes started here are ended, by their PID."""
 import os
 import re
+import shutil
 import subprocess
 import tempfile
 import time
@@ -30,6 +31,8 @@ class Display:
         self.size = (width, height)
         self.proc = None
         self.env = None
+        self.tmp = tempfile.mkdtemp(prefix="tavik-display-")
+        self.shots = 0
 
     def __enter__(self):
         r, w = os.pipe()
@@ -52,6 +55,7 @@ class Display:
                 self.proc.wait(5)
             except subprocess.TimeoutExpired:
                 self.proc.kill()
+        shutil.rmtree(self.tmp, ignore_errors=True)
 
     def run(self, *args, check=True, timeout=20):
         return subprocess.run(list(args), env=self.env, capture_output=True, text=True,
@@ -94,7 +98,9 @@ class Display:
 
     # Pixels --------------------------------------------------------------------------------
     def screenshot(self, path=None):
-        path = path or tempfile.mktemp(suffix=".png")
+        if path is None:
+            self.shots += 1
+            path = os.path.join(self.tmp, f"shot{self.shots}.png")
         self.run("import", "-window", "root", path)
         return path
 

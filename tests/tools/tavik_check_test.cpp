@@ -20,7 +20,7 @@ std::vector<std::string> keys(const check::CheckResult& r) {
 }
 
 TEST_F(TavikCheck, ACleanMenuHasNoWarnings) {
-    load("NrOfItems=2\nItem1=A,a.exe\nItem2=B,b.exe\n");
+    load("NrOfItems=2\nItem1=A,true\nItem2=B,sh -c exit\n");
     const auto r = check::run_check(*form);
     EXPECT_TRUE(r.settings_found);
     EXPECT_TRUE(r.warnings.empty());
@@ -28,15 +28,26 @@ TEST_F(TavikCheck, ACleanMenuHasNoWarnings) {
 
 TEST_F(TavikCheck, EachSilentFallbackIsOneWarning) {
     load("Picture=missing.bmp\nNrOfItems=12\nOffsetX=abc\nFontSize=70000\nLineDistance=200\n"
-         "Item1=A,a\nItem3=C\n");
+         "Item1=A,true\nItem3=C\n");
     const auto r = check::run_check(*form);
     EXPECT_EQ(keys(r), (std::vector<std::string>{"Picture", "OffsetX", "FontSize", "Item2",
                                                  "Item3", "Item4..Item9", "Item10..Item12",
-                                                 "Item9"}));
+                                                 "Item9", "Item3"}));
+}
+
+TEST_F(TavikCheck, CommandsAreLookedForAsTheLinuxMenuLooksForThem) {
+    std::filesystem::create_directories(path("Tools"));
+    std::ofstream(path("Tools/Run.sh")) << "#!/bin/sh\n";
+    std::filesystem::permissions(path("Tools/Run.sh"), std::filesystem::perms::owner_all);
+    load("NrOfItems=4\nItem1=On disc,tools\\run.sh --x\nItem2=Nowhere,no-such-program-here\n"
+         "Item3=Empty,\nItem4=In PATH,\"sh\" -c true\n");
+    const auto r = check::run_check(*form);
+    EXPECT_EQ(keys(r), (std::vector<std::string>{"Item2", "Item3"}));
+    EXPECT_NE(r.warnings[0].message.find("no-such-program-here"), std::string::npos);
 }
 
 TEST_F(TavikCheck, LabelsOutsideTheWindowAreReported) {
-    load("NrOfItems=2\nOffsetY=5400\nItem1=A,a\nItem2=B,b\n");
+    load("NrOfItems=2\nOffsetY=5400\nItem1=A,true\nItem2=B,true\n");
     const auto r = check::run_check(*form);
     ASSERT_EQ(r.warnings.size(), 2u);
     EXPECT_EQ(r.warnings[0].key, "Item1");

@@ -1,7 +1,9 @@
 #include "tools/tavik_check/check_result.h"
 
 #include <charconv>
+#include <cstdlib>
 
+#include "app/gtk/command_line.h"
 #include "settings/ini_cache.h"
 
 namespace check {
@@ -26,6 +28,8 @@ std::string describe(std::string_view message) {
 
 void WarningCollector::fallback(std::string_view key, std::string_view message) {
     const int n = item_number(key);
+    if (n > 0)
+        items_.insert(n);
     const std::string text = describe(message);
     for (auto it = runs_.rbegin(); it != runs_.rend(); ++it) {
         if (it->message != text || (n == 0) != (it->first == 0))
@@ -83,6 +87,25 @@ CheckResult run_check(menu::frmTavikMain& form) {
             Warning{filled ? settings::item_key(static_cast<int>(i) + 1) : "Exit",
                     visible ? "label reaches past the edge of the window"
                             : "label lies outside the window and cannot be seen or clicked"});
+    }
+    // Commands are looked for as the Linux menu looks for them.
+    const char* path_variable = std::getenv("PATH");
+    const std::string folder = form.platform().executable_folder();
+    const gtk_shell::SearchPlaces places{folder, gtk_shell::medium_root(folder),
+                                         path_variable != nullptr ? path_variable : ""};
+    for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
+        if (!labels[static_cast<std::size_t>(i)].shown())
+            continue;
+        const std::string key = settings::item_key(i + 1);
+        const auto command = gtk_shell::split_command_line(labels[static_cast<std::size_t>(i)].tag());
+        if (command.program.empty() && collector.reported_item(i + 1))
+            continue; // a missing item is reported already
+        if (!gtk_shell::resolve_program(command.program, places))
+            result.warnings.push_back(
+                Warning{key,
+                        command.program.empty()
+                            ? "no command: clicking the item does nothing"
+                            : "command whose program cannot be found: " + command.program});
     }
     return result;
 }

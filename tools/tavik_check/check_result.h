@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class WarningCollector : public menu::LoadReport {
 public:
     void fallback(std::string_view key, std::string_view message) override;
     std::vector<Warning> take();
+    // Whether a fallback was reported for item `number` (Item<number>).
+    bool reported_item(int number) const { return items_.count(number) != 0; }
 
 private:
     struct Run {
@@ -35,10 +38,11 @@ private:
         std::string message;
     };
     std::vector<Run> runs_;
+    std::set<int> items_;
 };
 
 // Loads the menu into the form and checks the built menu: items on the Exit label, shown
-// labels outside the window.
+// labels outside the window, commands whose program the Linux menu would not find.
 CheckResult run_check(menu::frmTavikMain& form);
 
 } // namespace check
