@@ -98,10 +98,17 @@ class Menu:
         wait_for(lambda: not self.windows(), 10, what="no menu window on the display")
         self.desk.move(SCREEN[0] - 1, 0)  # a window opening under the pointer gets a hover
         # Started from a folder outside the disc: a click must make D: current by itself.
+        self.log = open(os.path.join(self.state_dir, "wine.log"), "w+")
         self.proc = subprocess.Popen([self.env["WINE"], "D:\\setup.exe"], env=self.env,
                                      cwd=self.state_dir, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.window = self.desk.find_window("setup.exe", timeout=20)
+                                     stdout=self.log, stderr=self.log)
+        try:
+            self.window = self.desk.find_window("setup.exe", timeout=20)
+        except desktop.Timeout:
+            self.log.seek(0)
+            print(f"setup.exe {'ended' if self.proc.poll() is not None else 'runs'}; Wine said:",
+                  self.log.read()[-2000:])
+            raise
         x, y, _, _ = self.desk.geometry(self.window)
         self.origin = (x + 3, y + 3)
         return self

@@ -64,10 +64,12 @@ def start(state_dir, probe):
     subprocess.run(["bash", "-c", f'source "{WINE_ENV}" && tavik_wine_prefix'], env=env,
                    check=True, timeout=300)
 
+    # -noreset: by default the server resets whenever its last client leaves, dropping the
+    # pointer position and racing the next client's connection.
     r, w = os.pipe()
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-dpi", "96",
-         "-nolisten", "tcp"], pass_fds=(w,), stdin=subprocess.DEVNULL,
+         "-nolisten", "tcp", "-noreset"], pass_fds=(w,), stdin=subprocess.DEVNULL,
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     os.close(w)
     with os.fdopen(r) as f:
