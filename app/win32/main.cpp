@@ -188,9 +188,9 @@ int run(HINSTANCE instance) {
     if (RegisterClassExW(&wc) == 0)
         return 1;
     const RECT r = centred_window(*shell.form, shell.platform->dpi());
-    HWND window = CreateWindowExW(kExStyle, kClassName, L"", kStyle, r.left, r.top,
-                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND window =
+        CreateWindowExW(kExStyle, kClassName, L"", kStyle, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return 1;
     shell.platform->attach(window);

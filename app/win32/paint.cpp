@@ -43,8 +43,7 @@ RECT to_px_rect(const forms::Rect& r, unsigned dpi) {
 
 Painter::Painter(HINSTANCE instance, FontCache& fonts)
     : fonts_(fonts),
-      background_(static_cast<HBITMAP>(LoadImageW(instance,
-                                                  MAKEINTRESOURCEW(TAVIK_IDB_BACKGROUND),
+      background_(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(TAVIK_IDB_BACKGROUND),
                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
     BITMAP info{};
     if (background_ && GetObjectW(background_.get(), sizeof info, &info) != 0)

@@ -128,7 +128,9 @@ std::shared_ptr<const forms::Picture> PlatformWin32::load_picture(const std::str
     return std::make_shared<OlePicture>(picture, width, height);
 }
 
-void PlatformWin32::set_cursor(forms::Cursor which) { SetCursor(cursor(which)); }
+void PlatformWin32::set_cursor(forms::Cursor which) {
+    SetCursor(cursor(which));
+}
 
 std::string PlatformWin32::executable_folder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -192,6 +194,8 @@ bool PlatformWin32::start_program(const std::string& command_line) {
     return true;
 }
 
-void PlatformWin32::quit() { ExitProcess(0); }
+void PlatformWin32::quit() {
+    ExitProcess(0);
+}
 
 } // namespace win32

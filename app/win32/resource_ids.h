@@ -4,4 +4,3 @@
 
 #define TAVIK_IDB_BACKGROUND 100
 #define TAVIK_IDC_HAND 101
-

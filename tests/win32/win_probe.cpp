@@ -19,7 +19,8 @@ int geometry(HWND window) {
     std::printf("window %ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
                 outer.bottom - outer.top);
     std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
-    std::printf("style %08lx %08lx\n", static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+    std::printf("style %08lx %08lx\n",
+                static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
                 static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
     return 0;
 }
@@ -35,7 +36,8 @@ int cursor() {
     // A mask without a colour bitmap holds both halves, one above the other.
     const long height = icon.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
     std::printf("cursor %ld %ld %lu %lu\n", static_cast<long>(mask.bmWidth), height,
-                static_cast<unsigned long>(icon.xHotspot), static_cast<unsigned long>(icon.yHotspot));
+                static_cast<unsigned long>(icon.xHotspot),
+                static_cast<unsigned long>(icon.yHotspot));
     if (icon.hbmMask != nullptr)
         DeleteObject(icon.hbmMask);
     if (icon.hbmColor != nullptr)
