@@ -243,6 +243,9 @@ def scenario_hover(args, c):
                  "restored item looks as before")
         cursor = screen.cursor(menu.env["DISPLAY"])
         c.expect(cursor is not None and cursor[2:] != (12, 1), f"arrow over the background ({cursor})")
+        menu.move(TITLE_BOX[0] + 30, TITLE_BOX[1] + 15)
+        cursor = wait_for(lambda: screen.cursor(menu.env["DISPLAY"]), 5, what="a cursor")
+        c.expect(cursor[2:] != (12, 1), f"arrow over the title ({cursor})")
 
         menu.move(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
         menu.wait_shot(lambda s: s.count(EXIT_BOX, BLUE) > 20, "Exit highlighted")
@@ -327,6 +330,36 @@ def scenario_picture(args, c):
                  "a lying picture header leaves the designed background")
         menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
         c.expect(menu.ended(), "and the menu still ends on Exit")
+
+
+def scenario_dpi(args, c):
+    """At 144 DPI the whole design scales by 1.5: window, column, fonts, Exit."""
+    state_dir = args[0]
+    env = wine_environment(state_dir)
+    key = "HKCU\\Control Panel\\Desktop"
+    reg = lambda *a: subprocess.run([env["WINE"], "reg", *a], env=env, capture_output=True,
+                                    timeout=60, check=True)
+    reg("add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    try:
+        with Menu(args, {"autorun.inf": SETTINGS}) as menu:
+            client = (746, 561)  # 497 x 374 at 1.5, rounded
+            x, y, w, h = menu.desk.geometry(menu.window)
+            c.expect((w - 6, h - 6) == client and x == (SCREEN[0] - w) // 2 and
+                     y == (SCREEN[1] - h) // 2, f"client {(w - 6, h - 6)} == {client}, centred")
+            menu.origin = (x + 3, y + 3)
+            grab = lambda: screen.grab(menu.desk, (*menu.origin, *client))
+            shot = wait_for(lambda: (lambda s: s if s.count((0, 0, 400, 320), GREEN) > 100
+                                     else None)(grab()), 8, what="the scaled column")
+            for i in range(3):
+                box = shot.bbox((120, 150 + 60 * i, 400, 60), GREEN)
+                c.expect(box is not None and 150 <= box[0] <= 156 and
+                         150 + 60 * i <= box[1] <= 162 + 60 * i and box[3] >= 14,
+                         f"item {i + 1} at 1.5 times its place and size ({box})")
+            exit_box = shot.bbox((650, 495, 96, 66), GREEN)
+            c.expect(exit_box is not None and 660 <= exit_box[0] <= 666 and exit_box[1] >= 504,
+                     f"Exit at 1.5 times its place ({exit_box})")
+    finally:
+        reg("delete", key, "/v", "LogPixels", "/f")
 
 
 SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()

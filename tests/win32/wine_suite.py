@@ -82,7 +82,11 @@ def start(state_dir, probe):
     env["DISPLAY"] = ":" + number
     subprocess.run([wineserver(env), "-p"], env=env, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    # The first program of a session starts Wine's desktop process on our display.
+    # The first program of a session starts Wine's desktop process on our display. It also
+    # drops a DPI setting that an interrupted DPI test may have left.
+    subprocess.run([env["WINE"], "reg", "delete", r"HKCU\Control Panel\Desktop", "/v",
+                    "LogPixels", "/f"], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
     subprocess.run([env["WINE"], probe, "geometry"], env=env, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
     print(f"Wine suite ready on display :{number}, prefix {env['WINEPREFIX']}")
