@@ -38,7 +38,10 @@ class Display:
         r, w = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0",
-             f"{self.size[0]}x{self.size[1]}x24", "-dpi", "96", "-nolisten", "tcp"],
+             f"{self.size[0]}x{self.size[1]}x24", "-dpi", "96", "-nolisten", "tcp",
+             # Without -noreset the server resets when its last client leaves, dropping the
+             # pointer position between separate xdotool calls.
+             "-noreset"],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
         with os.fdopen(r) as f:
