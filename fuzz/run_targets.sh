@@ -20,6 +20,14 @@ max_len() {
     esac
 }
 
+# pango keeps every font size it has measured; the load's fuzzer asks for hundreds.
+rss_limit() {
+    case $1 in
+        menu_load_fuzz) echo 4096 ;;
+        *) echo 2048 ;;
+    esac
+}
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavik-fuzz-run.XXXXXX")
 [ "$keep" = 1 ] || trap 'rm -rf "$work"' EXIT
 
@@ -38,7 +46,7 @@ for target in "$@"; do
     mkdir -p "$corpus" "$artifacts"
     cp -r "$here/corpus/$target/." "$corpus/" 2>/dev/null
     "$exe" -max_total_time="$seconds" -max_len="$(max_len "$target")" -timeout=10 \
-        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" \
+        -rss_limit_mb="$(rss_limit "$target")" -print_final_stats=1 -artifact_prefix="$artifacts/" \
         "$corpus" </dev/null >"$log" 2>&1
     rc=$?
     # Executions: the final statistics, else the last status line (a crash ends without them).
