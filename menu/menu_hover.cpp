@@ -14,7 +14,8 @@ void frmTavikMain::restore_normal(std::int16_t index) {
                                    ? MenuSettings.ForeColor
                                    : before_highlight_.fore_color;
     const float configured = static_cast<float>(MenuSettings.FontSize);
-    const float size = forms::is_valid_font_size(configured) ? configured : before_highlight_.font_size;
+    const float size =
+        forms::is_valid_font_size(configured) ? configured : before_highlight_.font_size;
     label->set_fore_color(color);
     label->set_bold(false);
     label->set_font_size(size);

@@ -37,7 +37,8 @@ private:
 
     // A numeric key: its value when present and convertible; an empty value keeps the default
     // quietly, anything else fails the step.
-    template <class T, class Convert> void read_number(const char* key, T& target, Convert convert) {
+    template <class T, class Convert>
+    void read_number(const char* key, T& target, Convert convert) {
         step(key, [&] {
             const std::string value = read(key);
             if (value.empty())

@@ -1,20 +1,12 @@
 #include "settings/ini_document.h"
 
+#include "settings/blanks.h"
+
 #include <array>
 #include <cstdint>
 
 namespace settings {
 namespace {
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && is_blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && is_blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::string lower_ascii(std::string_view s) {
     std::string out(s);
@@ -163,21 +155,22 @@ IniDocument IniDocument::parse(std::string_view bytes) {
         doc.add_line(std::string_view(text).substr(start, end - start), current);
         if (end == text.size())
             break;
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
     return doc;
 }
 
 void IniDocument::add_line(std::string_view raw, Section*& current) {
     // A NUL ends the line's text, as it ends a C string in the Windows call.
-    const std::string_view line = trim(raw.substr(0, raw.find('\0')));
+    const std::string_view line = trim_blanks(raw.substr(0, raw.find('\0')));
     if (line.empty() || line.front() == ';')
         return;
     if (line.front() == '[') {
         const std::size_t close = line.find(']');
         if (close == std::string_view::npos)
             return; // not a header: the section before it goes on
-        const std::string name = lower_ascii(trim(line.substr(1, close - 1)));
+        const std::string name = lower_ascii(trim_blanks(line.substr(1, close - 1)));
         if (index_.count(name) != 0) {
             current = nullptr; // a repeated section: the first one wins, this one is ignored
             return;
@@ -196,17 +189,19 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
         current = &sections_.back();
     }
     const std::size_t eq = line.find('=');
-    const std::string_view key = trim(line.substr(0, eq));
-    const std::string_view value = eq == std::string_view::npos ? std::string_view() : trim(line.substr(eq + 1));
+    const std::string_view key = trim_blanks(line.substr(0, eq));
+    const std::string_view value =
+        eq == std::string_view::npos ? std::string_view() : trim_blanks(line.substr(eq + 1));
     current->values.try_emplace(lower_ascii(key), value); // first key wins
 }
 
-std::optional<std::string> IniDocument::lookup(std::string_view section, std::string_view key) const {
-    const auto s = index_.find(lower_ascii(trim(section)));
+std::optional<std::string> IniDocument::lookup(std::string_view section,
+                                               std::string_view key) const {
+    const auto s = index_.find(lower_ascii(trim_blanks(section)));
     if (s == index_.end())
         return std::nullopt;
     const auto& values = sections_[s->second].values;
-    const auto k = values.find(lower_ascii(trim(key)));
+    const auto k = values.find(lower_ascii(trim_blanks(key)));
     if (k == values.end())
         return std::nullopt;
     std::string_view v = k->second;

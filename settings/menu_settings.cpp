@@ -2,7 +2,9 @@
 
 namespace settings {
 
-std::string item_key(int number) { return "Item" + std::to_string(number); }
+std::string item_key(int number) {
+    return "Item" + std::to_string(number);
+}
 
 ItemText split_item(std::string_view value) {
     const std::size_t comma = value.find(',');

@@ -25,12 +25,12 @@ inline constexpr const char* kFontSizeKey = "FontSize";
 
 // Layout and colours of the item column. Positions in twips, colours 0x00BBGGRR, size in points.
 struct MenuSettings {
-    std::int16_t OffsetX = 600;       // left edge of every item label
-    std::int16_t OffsetY = 3100;      // top edge of the first item label
-    std::int16_t LineDistance = 450;  // top-to-top pitch of the column
-    std::int32_t ForeColor = 0;       // item text colour (black)
-    std::int32_t Highlight = 255;     // colour of the item under the mouse (red)
-    std::int16_t FontSize = 14;       // item font size
+    std::int16_t OffsetX = 600;      // left edge of every item label
+    std::int16_t OffsetY = 3100;     // top edge of the first item label
+    std::int16_t LineDistance = 450; // top-to-top pitch of the column
+    std::int32_t ForeColor = 0;      // item text colour (black)
+    std::int32_t Highlight = 255;    // colour of the item under the mouse (red)
+    std::int16_t FontSize = 14;      // item font size
 };
 
 // "Item" + decimal number without leading zeros: Item1, Item2, ... Item32767.

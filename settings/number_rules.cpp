@@ -3,6 +3,8 @@
 // Decimals are rounded half to even exactly, on their digits, so no binary rounding creeps in.
 #include "settings/number_rules.h"
 
+#include "settings/blanks.h"
+
 #include <limits>
 #include <string>
 #include <type_traits>
@@ -10,17 +12,9 @@
 namespace settings {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim_blanks(std::string_view s) {
-    while (!s.empty() && is_blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && is_blank(s.back()))
-        s.remove_suffix(1);
-    return s;
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
 }
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 int hex_digit(char c) {
     if (is_digit(c))
@@ -83,7 +77,7 @@ std::optional<Parsed> parse_decimal(std::string_view s) {
         while (i < s.size() && is_blank(s[i]))
             ++i;
     }
-    std::string digits; // significant digits, integer and fraction together
+    std::string digits;  // significant digits, integer and fraction together
     long long point = 0; // digits before the decimal point
     std::size_t int_digits = 0, frac_digits = 0;
     while (i < s.size() && is_digit(s[i])) {
@@ -133,7 +127,9 @@ std::optional<Parsed> parse_decimal(std::string_view s) {
     // Integer part: digits[0, point); the rest is the fraction.
     std::uint64_t value = 0;
     for (long long k = 0; k < point; ++k) {
-        const int d = k < static_cast<long long>(digits.size()) ? digits[static_cast<std::size_t>(k)] - '0' : 0;
+        const int d = k < static_cast<long long>(digits.size())
+                          ? digits[static_cast<std::size_t>(k)] - '0'
+                          : 0;
         if (value > (std::numeric_limits<std::uint64_t>::max() - static_cast<unsigned>(d)) / 10) {
             p.too_large = true;
             return p;
@@ -200,11 +196,17 @@ template <class T> std::optional<T> convert(std::string_view text) {
 
 } // namespace
 
-bool is_numeric(std::string_view text) { return parse(text).has_value(); }
+bool is_numeric(std::string_view text) {
+    return parse(text).has_value();
+}
 
-std::optional<std::int16_t> to_int16(std::string_view text) { return convert<std::int16_t>(text); }
+std::optional<std::int16_t> to_int16(std::string_view text) {
+    return convert<std::int16_t>(text);
+}
 
-std::optional<std::int32_t> to_int32(std::string_view text) { return convert<std::int32_t>(text); }
+std::optional<std::int32_t> to_int32(std::string_view text) {
+    return convert<std::int32_t>(text);
+}
 
 std::optional<std::int16_t> narrow_to_int16(std::int32_t value) {
     if (value < std::numeric_limits<std::int16_t>::min() ||

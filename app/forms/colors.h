@@ -18,8 +18,7 @@ bool is_system_color(std::int32_t color);
 std::uint32_t classic_system_color(int index);
 
 // The colour as 0x00BBGGRR, system colours looked up through `system_color`.
-template <class SystemColor>
-std::uint32_t to_bgr(std::int32_t color, SystemColor&& system_color) {
+template <class SystemColor> std::uint32_t to_bgr(std::int32_t color, SystemColor&& system_color) {
     if (is_system_color(color))
         return static_cast<std::uint32_t>(system_color(static_cast<int>(color & 0xFF))) & 0xFFFFFFu;
     return static_cast<std::uint32_t>(color) & 0xFFFFFFu;

@@ -22,7 +22,9 @@ struct Rect {
     float bottom() const { return top + height; }
     bool empty() const { return width <= 0 || height <= 0; }
     // Half-open: the right and bottom edges belong to the neighbour.
-    bool contains(Point p) const { return p.x >= left && p.x < right() && p.y >= top && p.y < bottom(); }
+    bool contains(Point p) const {
+        return p.x >= left && p.x < right() && p.y >= top && p.y < bottom();
+    }
 };
 
 inline Rect united(const Rect& a, const Rect& b) {

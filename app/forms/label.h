@@ -20,7 +20,7 @@ struct LabelDesign {
     std::string caption;
     bool shown = false;
     std::int32_t fore_color = 0;
-    Rect box;               // twips; width and height are recomputed when auto_size is on
+    Rect box; // twips; width and height are recomputed when auto_size is on
     Font font;
     bool auto_size = false; // fit the box to the caption on one line
 };

@@ -13,7 +13,8 @@ using testing_support::FakePlatform;
 namespace {
 
 forms::LabelDesign sizing_label(const char* caption, float left, float top, bool shown = true) {
-    return {caption, shown, 0, forms::Rect{left, top, 0, 0}, forms::Font{"F", 10, false, false}, true};
+    return {caption, shown, 0, forms::Rect{left, top, 0, 0}, forms::Font{"F", 10, false, false},
+            true};
 }
 
 TEST(Label, SizesItselfToItsCaptionWithLeftAndTopFixed) {
@@ -103,17 +104,19 @@ public:
 
 protected:
     void on_form_mouse_move() override { events.push_back("form"); }
-    void on_array_mouse_move(std::int16_t i) override { events.push_back("move " + std::to_string(i)); }
+    void on_array_mouse_move(std::int16_t i) override {
+        events.push_back("move " + std::to_string(i));
+    }
     void on_array_click(std::int16_t i) override { events.push_back("click " + std::to_string(i)); }
 };
 
 TEST(Form, MouseMovesGoToTheTopmostShownLabel) {
     FakePlatform p;
     EventForm f(p);
-    f.mouse_move(Point{150, 1050}); // only label 0
-    f.mouse_move(Point{150, 1150}); // labels 0 and 1 overlap here: 1 is on top
-    f.mouse_move(Point{150, 2050}); // a hidden label takes nothing
-    f.mouse_move(Point{150, 100});  // the title swallows the move
+    f.mouse_move(Point{150, 1050});       // only label 0
+    f.mouse_move(Point{150, 1150});       // labels 0 and 1 overlap here: 1 is on top
+    f.mouse_move(Point{150, 2050});       // a hidden label takes nothing
+    f.mouse_move(Point{150, 100});        // the title swallows the move
     f.mouse_move(Point{100 + 300, 1050}); // right edge is outside (half-open)
     EXPECT_EQ(f.events, (std::vector<std::string>{"move 0", "move 1", "form", "form"}));
 }
@@ -139,7 +142,7 @@ TEST(Form, ClickIsALeftPressAndReleaseOnTheSameLabel) {
     f.mouse_up(forms::MouseButton::Left, Point{150, 1150});
     f.mouse_down(forms::MouseButton::Right, Point{150, 1050});
     f.mouse_up(forms::MouseButton::Right, Point{150, 1050});
-    f.mouse_up(forms::MouseButton::Left, Point{150, 1050}); // release with no press
+    f.mouse_up(forms::MouseButton::Left, Point{150, 1050});    // release with no press
     f.mouse_down(forms::MouseButton::Left, Point{5000, 5000}); // press on the background
     f.mouse_up(forms::MouseButton::Left, Point{150, 1050});
     EXPECT_EQ(f.events, (std::vector<std::string>{"click 0"}));

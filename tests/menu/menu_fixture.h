@@ -28,7 +28,8 @@ protected:
     // Writes autorun.inf with a [Menu] section of these lines, then runs the load.
     menu::frmTavikMain& load(const std::string& menu_lines) {
         std::ofstream(dir_ / "autorun.inf", std::ios::binary)
-            << "[autorun]\nopen=setup.exe\n\n[Menu]\n" << menu_lines;
+            << "[autorun]\nopen=setup.exe\n\n[Menu]\n"
+            << menu_lines;
         return load_without_file();
     }
     menu::frmTavikMain& load_without_file() {

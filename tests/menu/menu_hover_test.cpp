@@ -11,7 +11,9 @@ using MenuHover = MenuTest;
 const char* kThreeItems = "NrOfItems=3\nForeColor=&H00112233\nHighlight=&H0000FF\nFontSize=14\n"
                           "Item1=One,1\nItem2=Two,2\nItem3=Three,3\n";
 
-Point inside(const forms::Label& l) { return Point{l.box().left + 5, l.box().top + 5}; }
+Point inside(const forms::Label& l) {
+    return Point{l.box().left + 5, l.box().top + 5};
+}
 
 TEST_F(MenuHover, HighlightMovesAndRestores) {
     auto& f = load(kThreeItems);
@@ -55,7 +57,8 @@ TEST_F(MenuHover, TheGrownBoxKeepsTheMouse) {
     const float normal_right = one.box().right();
     f.mouse_move(inside(one));
     ASSERT_GT(one.box().right(), normal_right + 10);
-    f.mouse_move(Point{normal_right + 5, one.box().top + 5}); // over the background before the growth
+    f.mouse_move(
+        Point{normal_right + 5, one.box().top + 5}); // over the background before the growth
     EXPECT_EQ(f.HighlightedIndex, 0);
     EXPECT_TRUE(one.font().bold);
 }

@@ -84,7 +84,8 @@ TEST_F(MenuLoad, AMissingMiddleItemKeepsItsPlace) {
 }
 
 TEST_F(MenuLoad, NegativeLineDistanceStacksUpwards) {
-    auto& f = load("NrOfItems=3\nOffsetY=4000\nLineDistance=-500\nItem1=a,1\nItem2=b,2\nItem3=c,3\n");
+    auto& f =
+        load("NrOfItems=3\nOffsetY=4000\nLineDistance=-500\nItem1=a,1\nItem2=b,2\nItem3=c,3\n");
     EXPECT_EQ(f.lblMenu(0).top(), 4000);
     EXPECT_EQ(f.lblMenu(1).top(), 3500);
     EXPECT_EQ(f.lblMenu(2).top(), 3000);
@@ -110,8 +111,8 @@ TEST_F(MenuLoad, CountRules) {
     struct Case {
         const char* value;
         int shown;
-    } cases[] = {{"abc", 0}, {"2.5", 2}, {"&H3", 3}, {"40000", 0}, {"-32768", 0}, {"-1", 0},
-                 {"0", 0},   {"", 0},    {" 4 ", 4}, {"3.5", 4}};
+    } cases[] = {{"abc", 0}, {"2.5", 2}, {"&H3", 3}, {"40000", 0}, {"-32768", 0},
+                 {"-1", 0},  {"0", 0},   {"", 0},    {" 4 ", 4},   {"3.5", 4}};
     for (const Case& c : cases) {
         std::string lines = std::string("NrOfItems=") + c.value + "\n";
         for (int i = 1; i <= 9; ++i)
@@ -143,10 +144,10 @@ TEST_F(MenuLoad, RefusedColourAndSizeAreSkippedStepByStep) {
     auto& f = load("NrOfItems=1\nForeColor=&H7F000000\nFontSize=0\nItem1=A,a\n");
     EXPECT_EQ(f.MenuSettings.ForeColor, 0x7F000000); // the setting is kept ...
     const auto& l = f.lblMenu(0);
-    EXPECT_TRUE(l.shown());                     // ... the label refuses it, the rest still runs
-    EXPECT_EQ(l.fore_color(), 0);               // designed black
-    EXPECT_EQ(l.font().size, 12);               // designed size
-    EXPECT_FALSE(l.font().bold);                // the step after still ran
+    EXPECT_TRUE(l.shown());       // ... the label refuses it, the rest still runs
+    EXPECT_EQ(l.fore_color(), 0); // designed black
+    EXPECT_EQ(l.font().size, 12); // designed size
+    EXPECT_FALSE(l.font().bold);  // the step after still ran
     EXPECT_EQ(l.top(), 3100);
     EXPECT_EQ(f.lblMenu(8).fore_color(), static_cast<std::int32_t>(0x8000000E));
 }
@@ -172,7 +173,9 @@ TEST_F(MenuLoad, ACountOf1000ReadsEveryItemKeyButFillsOnlyTheLabels) {
         lines += "Item" + std::to_string(i) + "=c" + std::to_string(i) + ",x\n";
     class Recorder : public menu::LoadReport {
     public:
-        void fallback(std::string_view key, std::string_view) override { keys.insert(std::string(key)); }
+        void fallback(std::string_view key, std::string_view) override {
+            keys.insert(std::string(key));
+        }
         std::set<std::string> keys;
     } report;
     load(lines);

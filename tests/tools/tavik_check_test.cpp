@@ -30,9 +30,9 @@ TEST_F(TavikCheck, EachSilentFallbackIsOneWarning) {
     load("Picture=missing.bmp\nNrOfItems=12\nOffsetX=abc\nFontSize=70000\nLineDistance=200\n"
          "Item1=A,true\nItem3=C\n");
     const auto r = check::run_check(*form);
-    EXPECT_EQ(keys(r), (std::vector<std::string>{"Picture", "OffsetX", "FontSize", "Item2",
-                                                 "Item3", "Item4..Item9", "Item10..Item12",
-                                                 "Item9", "Item3"}));
+    EXPECT_EQ(keys(r),
+              (std::vector<std::string>{"Picture", "OffsetX", "FontSize", "Item2", "Item3",
+                                        "Item4..Item9", "Item10..Item12", "Item9", "Item3"}));
 }
 
 TEST_F(TavikCheck, CommandsAreLookedForAsTheLinuxMenuLooksForThem) {

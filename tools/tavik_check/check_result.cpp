@@ -81,8 +81,8 @@ CheckResult run_check(menu::frmTavikMain& form) {
         if (inside)
             continue;
         const bool filled = static_cast<int>(i) < result.facts.count;
-        const bool visible = b.right() > 0 && b.bottom() > 0 && b.left < window.right() &&
-                             b.top < window.bottom();
+        const bool visible =
+            b.right() > 0 && b.bottom() > 0 && b.left < window.right() && b.top < window.bottom();
         result.warnings.push_back(
             Warning{filled ? settings::item_key(static_cast<int>(i) + 1) : "Exit",
                     visible ? "label reaches past the edge of the window"
@@ -97,15 +97,15 @@ CheckResult run_check(menu::frmTavikMain& form) {
         if (!labels[static_cast<std::size_t>(i)].shown())
             continue;
         const std::string key = settings::item_key(i + 1);
-        const auto command = gtk_shell::split_command_line(labels[static_cast<std::size_t>(i)].tag());
+        const auto command =
+            gtk_shell::split_command_line(labels[static_cast<std::size_t>(i)].tag());
         if (command.program.empty() && collector.reported_item(i + 1))
             continue; // a missing item is reported already
         if (!gtk_shell::resolve_program(command.program, places))
             result.warnings.push_back(
-                Warning{key,
-                        command.program.empty()
-                            ? "no command: clicking the item does nothing"
-                            : "command whose program cannot be found: " + command.program});
+                Warning{key, command.program.empty()
+                                 ? "no command: clicking the item does nothing"
+                                 : "command whose program cannot be found: " + command.program});
     }
     return result;
 }

@@ -5,10 +5,14 @@
 namespace check {
 namespace {
 
-const char* boolean(bool b) { return b ? "true" : "false"; }
+const char* boolean(bool b) {
+    return b ? "true" : "false";
+}
 
 // Labels the load placed: those of the configured items.
-bool placed(const CheckResult& r, std::size_t index) { return static_cast<int>(index) < r.facts.count; }
+bool placed(const CheckResult& r, std::size_t index) {
+    return static_cast<int>(index) < r.facts.count;
+}
 
 std::string hex_color(std::int32_t c) {
     char buf[16];
@@ -24,8 +28,8 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
         << ", \"settings_found\": " << boolean(r.settings_found)
         << ",\n \"picture\": {\"value\": " << json_string(r.facts.picture_value)
         << ", \"path\": " << json_string(r.facts.picture_path)
-        << ", \"loaded\": " << boolean(r.facts.picture_loaded) << "},\n \"caption\": "
-        << json_string(r.facts.caption) << ", \"count\": " << r.facts.count
+        << ", \"loaded\": " << boolean(r.facts.picture_loaded)
+        << "},\n \"caption\": " << json_string(r.facts.caption) << ", \"count\": " << r.facts.count
         << ",\n \"settings\": {\"OffsetX\": " << s.OffsetX << ", \"OffsetY\": " << s.OffsetY
         << ", \"LineDistance\": " << s.LineDistance << ", \"ForeColor\": " << s.ForeColor
         << ", \"Highlight\": " << s.Highlight << ", \"FontSize\": " << s.FontSize
@@ -34,9 +38,11 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const forms::Label& l = labels[i];
         const bool p = placed(r, i);
-        out << (i ? ",\n  " : "\n  ") << "{\"index\": " << i << ", \"shown\": " << boolean(l.shown())
-            << ", \"caption\": " << json_string(l.caption()) << ", \"command\": "
-            << json_string(l.tag()) << ", \"left\": " << (p ? json_number(l.left()) : "null")
+        out << (i ? ",\n  " : "\n  ") << "{\"index\": " << i
+            << ", \"shown\": " << boolean(l.shown())
+            << ", \"caption\": " << json_string(l.caption())
+            << ", \"command\": " << json_string(l.tag())
+            << ", \"left\": " << (p ? json_number(l.left()) : "null")
             << ", \"top\": " << (p ? json_number(l.top()) : "null")
             << ", \"fore_color\": " << l.fore_color()
             << ", \"font_size\": " << json_number(l.font().size)
@@ -55,20 +61,18 @@ void print_text(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
         << "\nPicture:   "
         << (r.facts.picture_loaded ? r.facts.picture_path : "the designed background")
         << "\nTitle:     " << r.facts.caption << "\nItems:     " << r.facts.count
-        << "\nLayout:    OffsetX " << s.OffsetX << ", OffsetY " << s.OffsetY
-        << ", LineDistance " << s.LineDistance << " (twips)\nColours:   ForeColor "
-        << hex_color(s.ForeColor) << ", Highlight " << hex_color(s.Highlight)
-        << "\nFont size: " << s.FontSize << " pt\n\n";
+        << "\nLayout:    OffsetX " << s.OffsetX << ", OffsetY " << s.OffsetY << ", LineDistance "
+        << s.LineDistance << " (twips)\nColours:   ForeColor " << hex_color(s.ForeColor)
+        << ", Highlight " << hex_color(s.Highlight) << "\nFont size: " << s.FontSize << " pt\n\n";
     const auto& labels = form.label_array().all();
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const forms::Label& l = labels[i];
         if (!l.shown())
             continue;
-        out << "  [" << i << "] " << l.caption() << "  at " << l.left() << "," << l.top()
-            << "  " << l.font().size << " pt" << (l.font().bold ? " bold" : "")
-            << "  " << hex_color(l.fore_color())
-            << (static_cast<int>(i) == form.ExitIndex() ? "  -> ends the menu"
-                                                         : "  -> " + l.tag())
+        out << "  [" << i << "] " << l.caption() << "  at " << l.left() << "," << l.top() << "  "
+            << l.font().size << " pt" << (l.font().bold ? " bold" : "") << "  "
+            << hex_color(l.fore_color())
+            << (static_cast<int>(i) == form.ExitIndex() ? "  -> ends the menu" : "  -> " + l.tag())
             << "\n";
     }
     if (r.warnings.empty()) {
