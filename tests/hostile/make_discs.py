@@ -34,6 +34,26 @@ def bmp_header(width, height, bpp=24, size=None):
             struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 0, image & 0xFFFFFFFF, 0, 0, 0, 0))
 
 
+def png_bomb(side):
+    """A 1-bit grey PNG of side x side black pixels: a few tens of KB that decode to side^2
+    pixels (as RGB, hundreds of MB at the loader's size limit)."""
+    data = zlib.compress(b"\0" * ((side // 8 + 1) * side), 9)
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(
+            ">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+    ihdr = struct.pack(">IIBBBBB", side, side, 1, 0, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", data) + chunk(b"IEND", b"")
+
+
+def svg_laughs():
+    """Entities nested ten deep, each ten of the one before: 10^10 characters if expanded."""
+    entities = '<!ENTITY a "aaaaaaaaaa">' + "".join(
+        f'<!ENTITY {chr(98 + i)} "{("&" + chr(97 + i) + ";") * 10}">' for i in range(9))
+    return (f'<?xml version="1.0"?><!DOCTYPE svg [{entities}]><svg '
+            'xmlns="http://www.w3.org/2000/svg" width="500" height="375"><text y="20">&j;</text>'
+            "</svg>")
+
+
 def cases():
     rnd = random.Random(1234)
     junk = bytes(rnd.randrange(256) for _ in range(65536))
@@ -82,6 +102,37 @@ def cases():
         "carriage-returns-only": {"autorun.inf": good.replace("\r\n", "\r")},
         "control-characters": {"autorun.inf": MENU + "Caption=\x07bell\x1b[31mred\r\nNrOfItems=1\r\nItem1=\x08\x7f,\x01\r\n"},
         "unicode-captions": {"autorun.inf": (MENU + "Caption=\u05e9\u05dc\u05d5\u05dd \U0001F4BF e\u0301\u0301\u0301\r\nNrOfItems=1\r\nItem1=\u202eevil\u202c,x\r\n").encode("utf-8")},
+        "picture-is-a-fifo": {"autorun.inf": good + "Picture=pipe\r\n", "fifo": "pipe"},
+        "picture-path-too-long": {"autorun.inf": good + "Picture=" + "a\\" * 3000 + "x.bmp\r\n"},
+        "picture-climbs-to-the-root": {"autorun.inf": good + "Picture=" + "..\\" * 2000 + "etc\\passwd\r\n"},
+        "png-decompression-bomb": {"autorun.inf": good + "Picture=art.png\r\n", "art.png": png_bomb(16384)},
+        "svg-at-the-size-limit": {"autorun.inf": good + "Picture=art.svg\r\n", "art.svg":
+                                  '<svg xmlns="http://www.w3.org/2000/svg" width="16384" height="16384">'
+                                  '<rect width="16384" height="16384" fill="red"/></svg>'},
+        "svg-entity-expansion": {"autorun.inf": good + "Picture=art.svg\r\n", "art.svg": svg_laughs()},
+        "xpm-lying-header": {"autorun.inf": good + "Picture=art.xpm\r\n",
+                             "art.xpm": '/* XPM */\nstatic char *x[] = {\n"16000 16000 100000 8",\n"a c #ff0000",\n'},
+        "format-strings": {"autorun.inf": MENU + "Caption=%s%s%s%n%n%x%p\r\nNrOfItems=2\r\n"
+                           "Item1=%n%n%n%s,%s%n\r\nItem2={0}{1}%1$s%*d,x\r\n"},
+        "invalid-utf8": {"autorun.inf": MENU.encode() + b"Caption=\xc0\xaf\xed\xa0\x80\xff\xfe\x80\r\n"
+                         b"NrOfItems=2\r\nItem1=\xf4\x90\x80\x80\xe2\x82,x\r\nItem2=ok\xc3,\xff\r\n"},
+        "markup-in-captions": {"autorun.inf": MENU + "Caption=<span size='99999999'>big</span>&amp;\r\n"
+                               "NrOfItems=2\r\nItem1=<b>bold</b><u>&#0;,x\r\nItem2=<i,y\r\n"},
+        # Run through tavik-record, which the window test puts on PATH: it must get these
+        # characters as plain arguments, with no shell between.
+        "arguments-with-metacharacters": {"autorun.inf": MENU + "NrOfItems=4\r\n"
+                                          "Item1=Substitution,tavik-record $(touch pwned-b) `touch pwned-c` ; touch pwned-d\r\n"
+                                          "Item2=Pipes,tavik-record | touch pwned-e && touch pwned-f > pwned-g < /etc/passwd 2>&1 &\r\n"
+                                          "Item3=Expansions,tavik-record $HOME ~ * ? [a] {a..b} %PATH%\r\n"
+                                          "Item4=Quotes,tavik-record \"a b\" 'c d' \"unterminated\r\n"},
+        "commands-naming-special-files": {"autorun.inf": MENU + "NrOfItems=5\r\nItem1=Zero,/dev/zero\r\n"
+                                          "Item2=Fifo,pipe\r\nItem3=Loop,loop\r\nItem4=Terminal,/dev/tty\r\n"
+                                          "Item5=Dangling,gone\r\n", "fifo": "pipe",
+                                          "symlink": [("loop", "loop"), ("gone", "nowhere/x")]},
+        "item-keys-of-odd-shape": {"autorun.inf": MENU + "NrOfItems=4\r\nItem0=zero,x\r\nItem01=leading,x\r\n"
+                                   "ITEM2=upper,x\r\n Item3 = spaced , x \r\nItem-4=minus,x\r\n"
+                                   "Item4294967297=wrap,x\r\nItem4\r\n"},
+        "same-key-100000-times": {"autorun.inf": MENU + "NrOfItems=1\r\n" + "Item1=again,x\r\n" * 100000},
         "numbers-of-every-shape": {"autorun.inf": MENU + "NrOfItems=&HFFFF\r\nOffsetX=1e400\r\nOffsetY=&O77777777777\r\nLineDistance=-0\r\nFontSize=&H7FFFFFFF\r\n"},
     }
 
