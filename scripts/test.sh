@@ -19,4 +19,7 @@ ctest --preset win64 || failed=1
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" || failed=1
+
+# Every fuzz target for a short run on a copy of its seeds.
+fuzz/smoke.sh 20 || failed=1
 exit $failed

@@ -100,8 +100,8 @@ std::string from_utf16(std::string_view s, bool big_endian) {
     std::string out;
     out.reserve(s.size() / 2);
     auto unit = [&](std::size_t i) -> std::uint32_t {
-        const auto a = static_cast<unsigned char>(s[i]);
-        const auto b = static_cast<unsigned char>(s[i + 1]);
+        const std::uint32_t a = static_cast<unsigned char>(s[i]);
+        const std::uint32_t b = static_cast<unsigned char>(s[i + 1]);
         return big_endian ? (a << 8) | b : (b << 8) | a;
     };
     for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
