@@ -47,8 +47,8 @@ GdkPixbuf* decoded_picture(const char* path) {
         return nullptr;
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("bmp", nullptr);
     GdkPixbuf* pixbuf = nullptr;
-    if (loader != nullptr && gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes),
-                                                     size, nullptr) &&
+    if (loader != nullptr &&
+        gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes), size, nullptr) &&
         gdk_pixbuf_loader_close(loader, nullptr)) {
         pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
         if (pixbuf != nullptr)
