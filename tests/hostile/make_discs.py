@@ -45,6 +45,24 @@ def png_bomb(side):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", data) + chunk(b"IEND", b"")
 
 
+def jpeg_bomb(side):
+    """A baseline grey JPEG of side x side uniform pixels: 6 bits per 8x8 block (DC difference
+    0, end of block) with the standard Huffman tables; the picture format Windows decodes too."""
+    def seg(marker, body):
+        return b"\xff" + bytes([marker]) + struct.pack(">H", len(body) + 2) + body
+    dc = bytes([0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0]) + bytes(range(12))
+    ac = bytes([0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7D]) + bytes.fromhex(
+        "01020300041105122131410613516107227114328191a1082342b1c11552d1f02433627282090a1617"
+        "18191a25262728292a3435363738393a434445464748494a535455565758595a636465666768696a73"
+        "7475767778797a838485868788898a92939495969798999aa2a3a4a5a6a7a8a9aab2b3b4b5b6b7b8b9"
+        "bac2c3c4c5c6c7c8c9cad2d3d4d5d6d7d8d9dae1e2e3e4e5e6e7e8e9eaf1f2f3f4f5f6f7f8f9fa")
+    four_blocks = int("001010" * 4, 2).to_bytes(3, "big")
+    return (b"\xff\xd8" + seg(0xDB, b"\x00" + b"\x01" * 64) +
+            seg(0xC0, struct.pack(">BHHB", 8, side, side, 1) + b"\x01\x11\x00") +
+            seg(0xC4, b"\x00" + dc + b"\x10" + ac) + seg(0xDA, b"\x01\x01\x00\x00\x3f\x00") +
+            four_blocks * ((side // 8) ** 2 // 4) + b"\xff\xd9")
+
+
 def svg_laughs():
     """Entities nested ten deep, each ten of the one before: 10^10 characters if expanded."""
     entities = '<!ENTITY a "aaaaaaaaaa">' + "".join(
@@ -106,6 +124,7 @@ def cases():
         "picture-path-too-long": {"autorun.inf": good + "Picture=" + "a\\" * 3000 + "x.bmp\r\n"},
         "picture-climbs-to-the-root": {"autorun.inf": good + "Picture=" + "..\\" * 2000 + "etc\\passwd\r\n"},
         "png-decompression-bomb": {"autorun.inf": good + "Picture=art.png\r\n", "art.png": png_bomb(16384)},
+        "jpeg-decompression-bomb": {"autorun.inf": good + "Picture=art.jpg\r\n", "art.jpg": jpeg_bomb(16384)},
         "svg-at-the-size-limit": {"autorun.inf": good + "Picture=art.svg\r\n", "art.svg":
                                   '<svg xmlns="http://www.w3.org/2000/svg" width="16384" height="16384">'
                                   '<rect width="16384" height="16384" fill="red"/></svg>'},
