@@ -135,6 +135,7 @@ void Loader::load_item(std::int16_t i) {
 
 void frmTavikMain::Form_Load(LoadReport* report) {
     HighlightedIndex = -1;
+    forms::LayoutBatch batch(*this); // one measurement per label for the whole load
     Loader(*this, facts_, report).run();
 }
 

@@ -38,6 +38,20 @@ Form::Form(Platform& platform, const FormDesign& design)
       client_height_(design.client_height), back_color_(design.back_color),
       plain_(make_labels(platform, design.plain_labels)), array_(platform, design.label_array) {}
 
+void Form::defer_layout() {
+    for (Label& l : plain_)
+        l.defer_layout();
+    for (int i = 0; i <= array_.UBound(); ++i)
+        array_.find(i)->defer_layout();
+}
+
+void Form::resume_layout() {
+    for (Label& l : plain_)
+        l.resume_layout();
+    for (int i = 0; i <= array_.UBound(); ++i)
+        array_.find(i)->resume_layout();
+}
+
 void Form::set_picture(const std::string& path) {
     auto picture = platform_->load_picture(path);
     require(picture != nullptr, "picture cannot be loaded");

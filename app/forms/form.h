@@ -66,6 +66,10 @@ public:
     void mouse_up(MouseButton button, Point p);
     Cursor cursor_at(Point p) const;
 
+    // Defers every label's measuring and repainting until resume_layout (see LayoutBatch).
+    void defer_layout();
+    void resume_layout();
+
 protected:
     Label& plain_label(std::size_t i) { return plain_[i]; }
 
@@ -84,6 +88,18 @@ private:
     LabelArray array_;
     std::int16_t pressed_ = -1; // array label under a left press, until its release
     Cursor cursor_ = Cursor::Arrow;
+};
+
+// Many changes to a form's labels at once, measured and repainted once at the end of the scope.
+class LayoutBatch {
+public:
+    explicit LayoutBatch(Form& form) : form_(form) { form_.defer_layout(); }
+    ~LayoutBatch() { form_.resume_layout(); }
+    LayoutBatch(const LayoutBatch&) = delete;
+    LayoutBatch& operator=(const LayoutBatch&) = delete;
+
+private:
+    Form& form_;
 };
 
 } // namespace forms

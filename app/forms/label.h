@@ -1,6 +1,7 @@
 // A windowless text label: caption, tag, position, colour and font. Self-sizing labels keep
-// their box fitted to the caption on one line; every visible change asks the platform to
-// repaint the old and new box. Setters that refuse a value throw Failure and change nothing.
+// their box fitted to the caption on one line while shown (a hidden one keeps its last box
+// until it is shown); every visible change asks the platform to repaint the old and new box.
+// Setters that refuse a value throw Failure and change nothing.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +44,8 @@ public:
     float top() const { return box_.top; }
     void set_left(float left);
     void set_top(float top);
-    const Rect& box() const { return box_; }
+    // Left and Top as set; width and height fitted to the caption while shown (self-sizing).
+    const Rect& box() const;
 
     std::int32_t fore_color() const { return fore_color_; }
     void set_fore_color(std::int32_t color);
@@ -54,19 +56,31 @@ public:
 
     bool auto_size() const { return auto_size_; }
 
+    // While deferred, changes are kept without measuring or repainting; resuming measures once
+    // and repaints what changed. A load of many changes pays one measurement per label.
+    void defer_layout();
+    void resume_layout();
+
 private:
-    // Applies a change, refits the box and repaints what the label covered and now covers.
-    template <class Change> void change(Change&& apply);
-    void fit();
+    // Applies a change and repaints what the label covered and now covers; `resizes` when the
+    // change can alter the caption's extent.
+    template <class Change> void change(bool resizes, Change&& apply);
+    // The box as last painted, or an empty one.
+    Rect painted_box() const;
 
     Platform* platform_;
     std::string caption_;
     std::string tag_;
     bool shown_;
     std::int32_t fore_color_;
-    Rect box_;
+    mutable Rect box_;
     Font font_;
     bool auto_size_;
+    mutable bool stale_;     // the box awaits a measurement of the current caption and font
+    bool deferred_ = false;
+    bool changed_while_deferred_ = false;
+    bool shown_before_defer_ = false;
+    Rect box_before_defer_; // what to repaint besides the new box
 };
 
 } // namespace forms

@@ -3,9 +3,12 @@
 #include <gtk/gtk.h>
 
 #include <exception>
+#include <thread>
 
 #include "app/gtk/paint.h"
+#include "app/gtk/pixbuf_picture.h"
 #include "app/gtk/platform_gtk.h"
+#include "app/gtk/text_layout.h"
 #include "menu/frm_tavik_main.h"
 
 namespace {
@@ -133,12 +136,22 @@ GtkWidget* make_window(Shell& shell) {
 int main(int argc, char** argv) {
     // The window class the desktop (and the tests) know the menu by.
     g_set_prgname("setup");
-    if (!gtk_init_check(&argc, &argv))
-        return 1;
+    // Fonts take several milliseconds to find and open before the first label can be measured,
+    // and the background to decode before the first frame; GTK's own start-up (the display
+    // connection, its theme, the window) hides both. The thread ends before the menu is loaded:
+    // the menu itself runs on one thread.
+    std::thread fonts([] {
+        gtk_shell::warm_up_fonts();
+        (void)gtk_shell::designed_background();
+    });
+    const bool display = gtk_init_check(&argc, &argv);
     static Shell shell; // lives until the process ends, as the form must
+    GtkWidget* window = display ? make_window(shell) : nullptr;
+    fonts.join();
+    if (!display)
+        return 1;
     // A load that threw still leaves a usable designed window.
     guarded([] { shell.form.Form_Load(); });
-    GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
     gtk_main();
     return 0;

@@ -50,7 +50,7 @@ void paint_picture(cairo_t* cr, const forms::Form& form) {
         picture = designed_background();
     if (picture == nullptr)
         return;
-    gdk_cairo_set_source_pixbuf(cr, picture->pixbuf(), 0, 0);
+    cairo_set_source_surface(cr, picture->surface(), 0, 0);
     cairo_paint(cr);
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "app/gtk/embedded_assets.h"
 #include "settings/path_case.h"
@@ -26,6 +27,43 @@ bool readable_file(const std::string& path) {
 
 } // namespace
 
+namespace {
+
+// The top-left w x h pixels of a pixbuf as a cairo image surface (alpha premultiplied). Needs no
+// display, so the embedded background can be made before GTK has one.
+cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf, int w, int h) {
+    const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
+    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    cairo_surface_t* surface =
+        cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || channels < 3)
+        return surface;
+    cairo_surface_flush(surface);
+    const guchar* src = gdk_pixbuf_read_pixels(pixbuf);
+    const auto src_stride = static_cast<std::size_t>(gdk_pixbuf_get_rowstride(pixbuf));
+    unsigned char* dst = cairo_image_surface_get_data(surface);
+    const auto dst_stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(h); ++y) {
+        const guchar* in = src + y * src_stride;
+        auto* out = reinterpret_cast<std::uint32_t*>(dst + y * dst_stride);
+        for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x, in += channels) {
+            const std::uint32_t a = alpha ? in[3] : 255;
+            auto premultiply = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+            out[x] = (a << 24) | (premultiply(in[0]) << 16) | (premultiply(in[1]) << 8) |
+                     premultiply(in[2]);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+} // namespace
+
+PixbufPicture::PixbufPicture(const GObjectPtr<GdkPixbuf>& pixbuf)
+    : width_(gdk_pixbuf_get_width(pixbuf.get())), height_(gdk_pixbuf_get_height(pixbuf.get())),
+      surface_(surface_from_pixbuf(pixbuf.get(), std::min(width_, kMaxShownSide),
+                                   std::min(height_, kMaxShownSide))) {}
+
 std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos)
         return nullptr;
@@ -36,7 +74,8 @@ std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) 
         return nullptr;
     int width = 0, height = 0;
     if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr || width <= 0 ||
-        height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
+        height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+        static_cast<long long>(width) * height > kMaxPicturePixels)
         return nullptr;
     GError* error = nullptr;
     GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new_from_file(unix_path.c_str(), &error));
@@ -45,7 +84,7 @@ std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) 
     if (!pixbuf || gdk_pixbuf_get_width(pixbuf.get()) > kMaxPictureSide ||
         gdk_pixbuf_get_height(pixbuf.get()) > kMaxPictureSide)
         return nullptr;
-    return std::make_shared<const PixbufPicture>(std::move(pixbuf));
+    return std::make_shared<const PixbufPicture>(pixbuf);
 }
 
 GObjectPtr<GdkPixbuf> decode_image(std::span<const unsigned char> bytes, const char* type) {
@@ -70,10 +109,51 @@ GObjectPtr<GdkPixbuf> decode_image(std::span<const unsigned char> bytes, const c
     return GObjectPtr<GdkPixbuf>(GDK_PIXBUF(g_object_ref(pixbuf)));
 }
 
+namespace {
+
+std::uint32_t le32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// The embedded background is an uncompressed bottom-up 24-bit bitmap: copied straight into a
+// pixbuf, which spares the first frame loading gdk-pixbuf's BMP module.
+GObjectPtr<GdkPixbuf> decode_embedded_bmp(std::span<const unsigned char> bytes) {
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
+        return nullptr;
+    const std::uint32_t offset = le32(&bytes[10]);
+    const auto width = static_cast<std::int32_t>(le32(&bytes[18]));
+    const auto height = static_cast<std::int32_t>(le32(&bytes[22]));
+    const unsigned bpp = bytes[28] | (bytes[29] << 8);
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+        bpp != 24 || le32(&bytes[30]) != 0)
+        return nullptr;
+    const std::size_t w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
+    const std::size_t row = (w * 3 + 3) / 4 * 4;
+    if (offset > bytes.size() || (bytes.size() - offset) / row < h)
+        return nullptr;
+    GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height));
+    if (!pixbuf)
+        return nullptr;
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf.get());
+    const auto stride = static_cast<std::size_t>(gdk_pixbuf_get_rowstride(pixbuf.get()));
+    for (std::size_t y = 0; y < h; ++y) {
+        const unsigned char* src = &bytes[offset + (h - 1 - y) * row];
+        guchar* dst = pixels + y * stride;
+        for (std::size_t x = 0; x < w; ++x) { // blue, green, red -> red, green, blue
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
+        }
+    }
+    return pixbuf;
+}
+
+} // namespace
+
 const PixbufPicture* designed_background() {
     static const std::unique_ptr<const PixbufPicture> picture = [] {
-        auto pixbuf = decode_image(background_bmp(), "bmp");
-        return pixbuf ? std::make_unique<const PixbufPicture>(std::move(pixbuf)) : nullptr;
+        auto pixbuf = decode_embedded_bmp(background_bmp());
+        return pixbuf ? std::make_unique<const PixbufPicture>(pixbuf) : nullptr;
     }();
     return picture.get();
 }

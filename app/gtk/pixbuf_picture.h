@@ -2,6 +2,7 @@
 // `\` read as `/`, declared size checked before decoding) and the embedded background.
 #pragma once
 
+#include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <memory>
@@ -13,18 +14,30 @@
 
 namespace gtk_shell {
 
-// Larger pictures are refused before any pixel memory is taken.
+// Larger pictures are refused before any pixel memory is taken. The window shows at most a few
+// hundred thousand pixels of it: the area cap keeps a 16384 x 16384 picture (a gigabyte, and
+// seconds of decoding) from delaying the menu.
 inline constexpr int kMaxPictureSide = 16384;
+inline constexpr long long kMaxPicturePixels = 16'000'000;
+// The most of a picture a window shows, in pixels a side (the client is 497 x 374).
+inline constexpr int kMaxShownSide = 1024;
 
+// A decoded picture, kept as the cairo surface the painter draws: converted once, and cut to
+// the part a window can show, since the picture is drawn unscaled from the top-left corner.
 class PixbufPicture : public forms::Picture {
 public:
-    explicit PixbufPicture(GObjectPtr<GdkPixbuf> pixbuf) : pixbuf_(std::move(pixbuf)) {}
-    int width_px() const override { return gdk_pixbuf_get_width(pixbuf_.get()); }
-    int height_px() const override { return gdk_pixbuf_get_height(pixbuf_.get()); }
-    GdkPixbuf* pixbuf() const { return pixbuf_.get(); }
+    explicit PixbufPicture(const GObjectPtr<GdkPixbuf>& pixbuf);
+    int width_px() const override { return width_; }
+    int height_px() const override { return height_; }
+    cairo_surface_t* surface() const { return surface_.get(); }
 
 private:
-    GObjectPtr<GdkPixbuf> pixbuf_;
+    struct SurfaceRelease {
+        void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+    };
+    int width_;
+    int height_;
+    std::unique_ptr<cairo_surface_t, SurfaceRelease> surface_;
 };
 
 // nullptr for a missing, unreadable or oversized file, a folder or anything not a picture.

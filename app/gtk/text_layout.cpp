@@ -1,5 +1,6 @@
 #include "app/gtk/text_layout.h"
 
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -13,18 +14,24 @@ namespace {
 
 constexpr double kDpi = 96.0;
 
+// Aliased letters in exactly the label's colour, as the classic Windows look had them.
+const cairo_font_options_t* label_font_options() {
+    static cairo_font_options_t* options = [] {
+        cairo_font_options_t* o = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_ON);
+        cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_FULL);
+        cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_NONE);
+        return o;
+    }();
+    return options;
+}
+
 // The process's one measuring context; created on first use, kept for the run.
 PangoContext* shared_context() {
     static PangoContext* context = [] {
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         pango_cairo_context_set_resolution(c, kDpi);
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-        // Aliased letters in exactly the label's colour, as the classic Windows look had them.
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-        pango_cairo_context_set_font_options(c, options);
-        cairo_font_options_destroy(options);
+        pango_cairo_context_set_font_options(c, label_font_options());
         return c;
     }();
     return context;
@@ -82,6 +89,26 @@ forms::Extent measure_text(std::string_view text, const forms::Font& font) {
     PangoRectangle logical{};
     pango_layout_get_extents(layout.get(), nullptr, &logical);
     return {text.empty() ? 0.0f : pango_to_twips(logical.width), pango_to_twips(logical.height)};
+}
+
+void warm_up_fonts() {
+    FcInit();
+    // Through the one measuring context, so that its fonts are open when the menu measures; the
+    // letters drawn once, so that their glyphs are cached when the first frame draws them.
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1024, 64);
+    cairo_t* cr = cairo_create(surface);
+    std::string letters;
+    for (char c = ' '; c <= '~'; ++c)
+        letters += c;
+    const forms::Font faces[] = {{"", 24.0f, true, true}, {"", 14.0f, false, false},
+                                 {"", 13.5f, false, false}};
+    for (const forms::Font& face : faces) {
+        const auto layout = make_layout(letters, face);
+        cairo_move_to(cr, 0, 0);
+        pango_cairo_show_layout(cr, layout.get());
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
 }
 
 } // namespace gtk_shell

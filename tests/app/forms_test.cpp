@@ -172,3 +172,52 @@ TEST(Form, UnloadablePictureKeepsTheOldOne) {
 }
 
 } // namespace
+
+namespace {
+
+// Counts measurements.
+class CountingPlatform : public testing_support::FakePlatform {
+public:
+    forms::Extent measure_text(std::string_view text, const forms::Font& font) override {
+        ++measures;
+        return FakePlatform::measure_text(text, font);
+    }
+    int measures = 0;
+};
+
+TEST(Label, HiddenLabelsAreMeasuredWhenShown) {
+    CountingPlatform p;
+    Label l(p, sizing_label("abc", 0, 0, false));
+    l.set_caption("abcdef");
+    l.set_font_size(20);
+    EXPECT_EQ(p.measures, 0);
+    EXPECT_EQ(l.box().width, 0); // its last box until shown
+    l.set_shown(true);
+    EXPECT_EQ(p.measures, 1);
+    EXPECT_EQ(l.box().width, 6 * 20 * 10);
+}
+
+TEST(Form, ABatchMeasuresAndRepaintsEachChangedLabelOnce) {
+    CountingPlatform p;
+    EventForm f(p);
+    const float width_before = f.array()(0).box().width;
+    p.measures = 0;
+    p.invalidated.clear();
+    {
+        forms::LayoutBatch batch(f);
+        f.array()(0).set_caption("a longer caption");
+        f.array()(0).set_font_size(12);
+        f.array()(0).set_bold(true);
+        f.array()(0).set_top(3000);
+        EXPECT_EQ(p.measures, 0);
+        EXPECT_TRUE(p.invalidated.empty());
+    }
+    EXPECT_EQ(p.measures, 1);
+    ASSERT_EQ(p.invalidated.size(), 1u);
+    EXPECT_EQ(p.invalidated[0].top, 1000);              // the old place ...
+    EXPECT_EQ(p.invalidated[0].bottom(), 3000 + 12 * 20); // ... and the new one
+    EXPECT_GT(f.array()(0).box().width, width_before);
+    EXPECT_EQ(f.array()(0).box().width, 16 * 12 * 12);
+}
+
+} // namespace
