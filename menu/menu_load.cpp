@@ -100,15 +100,17 @@ void Loader::run() {
 void Loader::load_item(std::int16_t i) {
     const std::string key = settings::item_key(i + 1);
     const auto& s = form_.MenuSettings;
-    std::string value;
-    step(key, [&] { value = read(key); });
     if (form_.lblMenu.find(i) == nullptr) {
-        // Every step below would fail on the missing label: skip them at once, since a count
-        // of 32767 would otherwise cost a quarter of a million failed steps.
+        // Every step of an item beyond the last label would fail on the missing label, and its
+        // value would never be used: skip them all, lookup included. A count of 32767 would
+        // otherwise cost 32767 lookups (quadratic in the Windows profile functions) and a
+        // quarter of a million failed steps before the window opens.
         if (report_ != nullptr)
             report_->fallback(key, kNoSuchLabel);
         return;
     }
+    std::string value;
+    step(key, [&] { value = read(key); });
     const settings::ItemText item = settings::split_item(value);
     step(key, [&] {
         forms::Label& label = form_.lblMenu(i);

@@ -74,15 +74,15 @@ std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) 
         return nullptr;
     int width = 0, height = 0;
     if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr || width <= 0 ||
-        height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-        static_cast<long long>(width) * height > kMaxPicturePixels)
+        height <= 0 || width > forms::kMaxPictureSide || height > forms::kMaxPictureSide ||
+        static_cast<long long>(width) * height > forms::kMaxPicturePixels)
         return nullptr;
     GError* error = nullptr;
     GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new_from_file(unix_path.c_str(), &error));
     if (error != nullptr)
         g_error_free(error);
-    if (!pixbuf || gdk_pixbuf_get_width(pixbuf.get()) > kMaxPictureSide ||
-        gdk_pixbuf_get_height(pixbuf.get()) > kMaxPictureSide)
+    if (!pixbuf || gdk_pixbuf_get_width(pixbuf.get()) > forms::kMaxPictureSide ||
+        gdk_pixbuf_get_height(pixbuf.get()) > forms::kMaxPictureSide)
         return nullptr;
     return std::make_shared<const PixbufPicture>(pixbuf);
 }
@@ -124,7 +124,7 @@ GObjectPtr<GdkPixbuf> decode_embedded_bmp(std::span<const unsigned char> bytes) 
     const auto width = static_cast<std::int32_t>(le32(&bytes[18]));
     const auto height = static_cast<std::int32_t>(le32(&bytes[22]));
     const unsigned bpp = bytes[28] | (bytes[29] << 8);
-    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+    if (width <= 0 || height <= 0 || width > forms::kMaxPictureSide || height > forms::kMaxPictureSide ||
         bpp != 24 || le32(&bytes[30]) != 0)
         return nullptr;
     const std::size_t w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);

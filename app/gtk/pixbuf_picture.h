@@ -9,16 +9,12 @@
 #include <span>
 #include <string>
 
+#include "app/forms/picture_header.h"
 #include "app/forms/platform.h"
 #include "app/gtk/gobject_ptr.h"
 
 namespace gtk_shell {
 
-// Larger pictures are refused before any pixel memory is taken. The window shows at most a few
-// hundred thousand pixels of it: the area cap keeps a 16384 x 16384 picture (a gigabyte, and
-// seconds of decoding) from delaying the menu.
-inline constexpr int kMaxPictureSide = 16384;
-inline constexpr long long kMaxPicturePixels = 16'000'000;
 // The most of a picture a window shows, in pixels a side (the client is 497 x 374).
 inline constexpr int kMaxShownSide = 1024;
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
+#include "app/forms/picture_header.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
 #include "app/win32/resource_ids.h"
@@ -13,6 +15,8 @@ namespace win32 {
 namespace {
 
 constexpr int kHimetricPerInch = 2540;
+// Enough of a file to find a JPEG's size behind its metadata segments.
+constexpr std::size_t kPictureHeadBytes = 256 * 1024;
 // Anti-aliased and bold glyphs may touch a pixel beyond the measured box.
 constexpr int kRepaintMargin = 2;
 
@@ -40,17 +44,25 @@ std::string to_ansi(const std::wstring& text) {
     return out;
 }
 
-// Only a regular file goes to the decoder: a folder, a device or a pipe named by the settings
-// could otherwise block or confuse it.
-bool is_regular_file(const std::wstring& path) {
+// Only a regular file whose header declares a sane size goes to the decoder: a folder, a device
+// or a pipe named by the settings could block it, and a picture claiming gigapixels would take
+// seconds and gigabytes to decode (real Windows decodes JPEG and GIF this way too).
+bool acceptable_picture_file(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    const bool disk = GetFileType(file) == FILE_TYPE_DISK &&
-                      (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    bool ok = GetFileType(file) == FILE_TYPE_DISK &&
+              (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (ok) {
+        std::vector<unsigned char> head(kPictureHeadBytes);
+        DWORD read = 0;
+        ok = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr) != 0;
+        head.resize(read);
+        ok = ok && forms::picture_size_acceptable(forms::read_picture_header(head));
+    }
     CloseHandle(file);
-    return disk;
+    return ok;
 }
 
 // OLE reports sizes in HIMETRIC, derived from the screen's pixel density: convert back with it.
@@ -110,7 +122,7 @@ void PlatformWin32::invalidate(const forms::Rect& area) {
 
 std::shared_ptr<const forms::Picture> PlatformWin32::load_picture(const std::string& path) {
     const std::wstring wide = to_wide(path);
-    if (wide.empty() || !is_regular_file(wide))
+    if (wide.empty() || !acceptable_picture_file(wide))
         return nullptr;
     IPicture* picture = nullptr;
     const HRESULT hr = OleLoadPicturePath(const_cast<LPOLESTR>(wide.c_str()), nullptr, 0, 0,
