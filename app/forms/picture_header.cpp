@@ -6,11 +6,11 @@ namespace forms {
 namespace {
 
 std::uint32_t le16(std::span<const unsigned char> b, std::size_t at) {
-    return at + 2 <= b.size() ? static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8)) : 0;
+    return at + 2 <= b.size() ? b[at] | (static_cast<std::uint32_t>(b[at + 1]) << 8) : 0;
 }
 
 std::uint32_t be16(std::span<const unsigned char> b, std::size_t at) {
-    return at + 2 <= b.size() ? static_cast<std::uint32_t>((b[at] << 8) | b[at + 1]) : 0;
+    return at + 2 <= b.size() ? (static_cast<std::uint32_t>(b[at]) << 8) | b[at + 1] : 0;
 }
 
 std::int64_t le32s(std::span<const unsigned char> b, std::size_t at) {

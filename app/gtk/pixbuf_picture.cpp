@@ -112,7 +112,8 @@ GObjectPtr<GdkPixbuf> decode_image(std::span<const unsigned char> bytes, const c
 namespace {
 
 std::uint32_t le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // The embedded background is an uncompressed bottom-up 24-bit bitmap: copied straight into a
@@ -123,7 +124,7 @@ GObjectPtr<GdkPixbuf> decode_embedded_bmp(std::span<const unsigned char> bytes) 
     const std::uint32_t offset = le32(&bytes[10]);
     const auto width = static_cast<std::int32_t>(le32(&bytes[18]));
     const auto height = static_cast<std::int32_t>(le32(&bytes[22]));
-    const unsigned bpp = bytes[28] | (bytes[29] << 8);
+    const unsigned bpp = bytes[28] | (static_cast<unsigned>(bytes[29]) << 8);
     if (width <= 0 || height <= 0 || width > forms::kMaxPictureSide || height > forms::kMaxPictureSide ||
         bpp != 24 || le32(&bytes[30]) != 0)
         return nullptr;
