@@ -7,11 +7,15 @@ packages=(
   g++ cmake ninja-build pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev libgtk-3-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xdotool x11-utils imagemagick libx11-dev libxfixes-dev fonts-dejavu-core
+  libfontconfig-dev wine64 xvfb xdotool x11-utils imagemagick libx11-dev libxfixes-dev
+  fonts-dejavu-core
   clang-14 libclang-rt-14-dev
 )
 if [ "${1:-}" = "--run-only" ]; then
-  packages=(g++ cmake ninja-build pkg-config libgtk-3-dev xvfb imagemagick fonts-dejavu-core)
+  # What configuring the linux preset needs (its test and benchmark folders are part of it).
+  packages=(g++ cmake ninja-build pkg-config python3 libgtk-3-dev libfontconfig-dev
+            libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxfixes-dev
+            imagemagick fonts-dejavu-core)
 fi
 
 missing=()
