@@ -15,31 +15,11 @@
 #include "app/gtk/pixbuf_picture.h"
 #include "app/gtk/text_layout.h"
 #include "menu/frm_tavik_main.h"
+#include "tools/tavik_check/headless_platform.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class PaintPlatform : public forms::Platform {
-public:
-    explicit PaintPlatform(std::string folder) : folder_(std::move(folder)) {}
-    forms::Extent measure_text(std::string_view text, const forms::Font& font) override {
-        return gtk_shell::measure_text(text, font);
-    }
-    void invalidate(const forms::Rect&) override {}
-    std::shared_ptr<const forms::Picture> load_picture(const std::string& path) override {
-        return gtk_shell::load_picture_file(path);
-    }
-    void set_cursor(forms::Cursor) override {}
-    std::string executable_folder() override { return folder_; }
-    char path_separator() const override { return '/'; }
-    bool change_drive(std::string_view) override { return true; }
-    bool start_program(const std::string&) override { return false; }
-    void quit() override {}
-
-private:
-    std::string folder_;
-};
 
 // The window as 0xRRGGBB pixels.
 class Shot {
@@ -113,7 +93,7 @@ protected:
 };
 
 TEST_F(Painting, FrameAndDesignedBackground) {
-    PaintPlatform platform(folder_);
+    check::HeadlessPlatform platform(folder_);
     menu::frmTavikMain form(platform);
     form.Form_Load();
     const Shot shot(form);
@@ -147,7 +127,7 @@ TEST_F(Painting, LabelsInTheirColoursAndTheHoverLook) {
     write("autorun.inf", "[Menu]\nCaption=Title\nNrOfItems=3\nOffsetX=600\nOffsetY=1500\n"
                          "LineDistance=600\nForeColor=65280\nHighlight=&H00FF00FF\n"
                          "FontSize=12\nItem1=First,a\nItem2=Second,b\nItem3=Third,c\n");
-    PaintPlatform platform(folder_);
+    check::HeadlessPlatform platform(folder_);
     menu::frmTavikMain form(platform);
     form.Form_Load();
     const forms::Rect before = form.lblMenu(1).box();
@@ -185,7 +165,7 @@ TEST_F(Painting, PicturesFromTheSettings) {
     g_object_unref(red);
     write("autorun.inf", "[Menu]\nPicture=PICS\\RED.PNG\nCaption=\n");
     {
-        PaintPlatform platform(folder_);
+        check::HeadlessPlatform platform(folder_);
         menu::frmTavikMain form(platform);
         form.Form_Load();
         ASSERT_TRUE(form.load_facts().picture_loaded);

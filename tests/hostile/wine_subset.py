@@ -15,6 +15,7 @@ sys.path.insert(0, HERE)
 from wine_menu import Menu  # noqa: E402  (puts tests/support on the path)
 from desktop import Timeout, process_gone, wait_for  # noqa: E402
 import make_discs  # noqa: E402
+from window_all import listing  # noqa: E402  (one notion of "the disc is unchanged")
 
 OUTER = (503, 380)
 OPEN_LIMIT = 2.0
@@ -47,16 +48,6 @@ CASES = [
     ("shell-metacharacters", 4, "exit"),
     ("thousands-of-characters", 2, "exit"),
 ]
-
-
-def listing(folder):
-    entries = {}
-    for root, dirs, files in os.walk(folder):
-        for name in dirs + files:
-            path = os.path.join(root, name)
-            st = os.lstat(path)
-            entries[os.path.relpath(path, folder)] = (st.st_mode, st.st_size, st.st_mtime_ns)
-    return entries
 
 
 def pwned(folder, walk=True):
