@@ -2,9 +2,6 @@
 // mouse input. Everything else lives in the form, the platform and the painter.
 #include <gtk/gtk.h>
 
-#include <exception>
-#include <thread>
-
 #include "app/gtk/paint.h"
 #include "app/gtk/pixbuf_picture.h"
 #include "app/gtk/platform_gtk.h"
@@ -131,28 +128,26 @@ GtkWidget* make_window(Shell& shell) {
     return window;
 }
 
+int run() {
+    static Shell shell; // lives until the process ends, as the form must
+    guarded([] { shell.form.Form_Load(); }); // before the window is first shown
+    GtkWidget* window = make_window(shell);
+    gtk_widget_show_all(window);
+    gtk_main();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // The window class the desktop (and the tests) know the menu by.
     g_set_prgname("setup");
-    // Fonts take several milliseconds to find and open before the first label can be measured,
-    // and the background to decode before the first frame; GTK's own start-up (the display
-    // connection, its theme, the window) hides both. The thread ends before the menu is loaded:
-    // the menu itself runs on one thread.
-    std::thread fonts([] {
-        gtk_shell::warm_up_fonts();
-        (void)gtk_shell::designed_background();
-    });
-    const bool display = gtk_init_check(&argc, &argv);
-    static Shell shell; // lives until the process ends, as the form must
-    GtkWidget* window = display ? make_window(shell) : nullptr;
-    fonts.join();
-    if (!display)
+    // One thread for the whole run: GTK, pango, fontconfig and gdk-pixbuf are first touched
+    // after gtk_init_check, which also sets the locale. Their type and font caches may not be
+    // filled from a second thread while GTK starts.
+    if (!gtk_init_check(&argc, &argv))
         return 1;
-    // A load that threw still leaves a usable designed window.
-    guarded([] { shell.form.Form_Load(); });
-    gtk_widget_show_all(window);
-    gtk_main();
-    return 0;
+    int code = 1;
+    guarded([&] { code = run(); });
+    return code;
 }

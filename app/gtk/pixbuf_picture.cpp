@@ -64,6 +64,10 @@ PixbufPicture::PixbufPicture(const GObjectPtr<GdkPixbuf>& pixbuf)
       surface_(surface_from_pixbuf(pixbuf.get(), std::min(width_, kMaxShownSide),
                                    std::min(height_, kMaxShownSide))) {}
 
+PixbufPicture::PixbufPicture(cairo_surface_t* surface)
+    : width_(cairo_image_surface_get_width(surface)),
+      height_(cairo_image_surface_get_height(surface)), surface_(surface) {}
+
 std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos)
         return nullptr;
@@ -116,45 +120,48 @@ std::uint32_t le32(const unsigned char* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// The embedded background is an uncompressed bottom-up 24-bit bitmap: copied straight into a
-// pixbuf, which spares the first frame loading gdk-pixbuf's BMP module.
-GObjectPtr<GdkPixbuf> decode_embedded_bmp(std::span<const unsigned char> bytes) {
+// The embedded background is an uncompressed bottom-up 24-bit bitmap: its rows copied straight
+// into the surface the painter draws, with no gdk-pixbuf module or pixbuf on the way.
+cairo_surface_t* decode_embedded_bmp(std::span<const unsigned char> bytes) {
     if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
         return nullptr;
     const std::uint32_t offset = le32(&bytes[10]);
     const auto width = static_cast<std::int32_t>(le32(&bytes[18]));
     const auto height = static_cast<std::int32_t>(le32(&bytes[22]));
     const unsigned bpp = bytes[28] | (static_cast<unsigned>(bytes[29]) << 8);
-    if (width <= 0 || height <= 0 || width > forms::kMaxPictureSide || height > forms::kMaxPictureSide ||
+    if (width <= 0 || height <= 0 || width > kMaxShownSide || height > kMaxShownSide ||
         bpp != 24 || le32(&bytes[30]) != 0)
         return nullptr;
     const std::size_t w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
     const std::size_t row = (w * 3 + 3) / 4 * 4;
     if (offset > bytes.size() || (bytes.size() - offset) / row < h)
         return nullptr;
-    GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height));
-    if (!pixbuf)
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
         return nullptr;
-    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf.get());
-    const auto stride = static_cast<std::size_t>(gdk_pixbuf_get_rowstride(pixbuf.get()));
+    }
+    cairo_surface_flush(surface);
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
     for (std::size_t y = 0; y < h; ++y) {
         const unsigned char* src = &bytes[offset + (h - 1 - y) * row];
-        guchar* dst = pixels + y * stride;
-        for (std::size_t x = 0; x < w; ++x) { // blue, green, red -> red, green, blue
-            dst[3 * x] = src[3 * x + 2];
-            dst[3 * x + 1] = src[3 * x + 1];
-            dst[3 * x + 2] = src[3 * x];
-        }
+        auto* dst = reinterpret_cast<std::uint32_t*>(pixels + y * stride);
+        for (std::size_t x = 0; x < w; ++x, src += 3) // blue, green, red -> 0x00RRGGBB
+            dst[x] = static_cast<std::uint32_t>(src[0]) |
+                     (static_cast<std::uint32_t>(src[1]) << 8) |
+                     (static_cast<std::uint32_t>(src[2]) << 16);
     }
-    return pixbuf;
+    cairo_surface_mark_dirty(surface);
+    return surface;
 }
 
 } // namespace
 
 const PixbufPicture* designed_background() {
     static const std::unique_ptr<const PixbufPicture> picture = [] {
-        auto pixbuf = decode_embedded_bmp(background_bmp());
-        return pixbuf ? std::make_unique<const PixbufPicture>(pixbuf) : nullptr;
+        cairo_surface_t* surface = decode_embedded_bmp(background_bmp());
+        return surface != nullptr ? std::make_unique<const PixbufPicture>(surface) : nullptr;
     }();
     return picture.get();
 }

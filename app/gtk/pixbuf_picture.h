@@ -23,6 +23,8 @@ inline constexpr int kMaxShownSide = 1024;
 class PixbufPicture : public forms::Picture {
 public:
     explicit PixbufPicture(const GObjectPtr<GdkPixbuf>& pixbuf);
+    // Takes ownership of an image surface already cut to what a window shows.
+    explicit PixbufPicture(cairo_surface_t* surface);
     int width_px() const override { return width_; }
     int height_px() const override { return height_; }
     cairo_surface_t* surface() const { return surface_.get(); }

@@ -1,6 +1,5 @@
 #include "app/gtk/text_layout.h"
 
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -89,26 +88,6 @@ forms::Extent measure_text(std::string_view text, const forms::Font& font) {
     PangoRectangle logical{};
     pango_layout_get_extents(layout.get(), nullptr, &logical);
     return {text.empty() ? 0.0f : pango_to_twips(logical.width), pango_to_twips(logical.height)};
-}
-
-void warm_up_fonts() {
-    FcInit();
-    // Through the one measuring context, so that its fonts are open when the menu measures; the
-    // letters drawn once, so that their glyphs are cached when the first frame draws them.
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1024, 64);
-    cairo_t* cr = cairo_create(surface);
-    std::string letters;
-    for (char c = ' '; c <= '~'; ++c)
-        letters += c;
-    const forms::Font faces[] = {{"", 24.0f, true, true}, {"", 14.0f, false, false},
-                                 {"", 13.5f, false, false}};
-    for (const forms::Font& face : faces) {
-        const auto layout = make_layout(letters, face);
-        cairo_move_to(cr, 0, 0);
-        pango_cairo_show_layout(cr, layout.get());
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
 }
 
 } // namespace gtk_shell

@@ -21,10 +21,4 @@ GObjectPtr<PangoLayout> make_layout(std::string_view text, const forms::Font& fo
 // The layout's logical extent in twips (15 per pixel at 96 DPI).
 forms::Extent measure_text(std::string_view text, const forms::Font& font);
 
-// Reads fontconfig's configuration, opens the faces the menu draws with in the measuring
-// context and draws their letters once, so that the first measure and the first frame find
-// everything cached. May run on a thread of its own while GTK starts, provided nothing else
-// measures text until that thread has ended.
-void warm_up_fonts();
-
 } // namespace gtk_shell

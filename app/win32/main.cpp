@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/win32/dpi.h"
 #include "app/win32/fonts.h"
@@ -81,14 +82,14 @@ forms::Point twips_at(LPARAM lparam) {
 
 void button_down(HWND window, forms::MouseButton button, LPARAM lparam) {
     SetCapture(window); // the release may come outside the window
-    guarded([&] { g_shell->form->mouse_down(button, twips_at(lparam)); });
+    g_shell->form->mouse_down(button, twips_at(lparam));
 }
 
 void button_up(forms::MouseButton button, WPARAM wparam, LPARAM lparam) {
     constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
     if ((wparam & kAnyButton) == 0)
         ReleaseCapture();
-    guarded([&] { g_shell->form->mouse_up(button, twips_at(lparam)); });
+    g_shell->form->mouse_up(button, twips_at(lparam));
 }
 
 bool set_cursor(HWND window) {
@@ -109,18 +110,17 @@ void dpi_changed(HWND window, WPARAM wparam, LPARAM lparam) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (g_shell == nullptr || !g_shell->form)
-        return DefWindowProcW(window, message, wparam, lparam);
+// The messages the menu answers; nullopt leaves a message to the default handling.
+std::optional<LRESULT> handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     using forms::MouseButton;
     switch (message) {
     case WM_PAINT:
-        guarded([&] { g_shell->painter->paint(window, *g_shell->form, g_shell->platform->dpi()); });
+        g_shell->painter->paint(window, *g_shell->form, g_shell->platform->dpi());
         return 0;
     case WM_ERASEBKGND:
         return 1; // the paint covers every pixel
     case WM_MOUSEMOVE:
-        guarded([&] { g_shell->form->mouse_move(twips_at(lparam)); });
+        g_shell->form->mouse_move(twips_at(lparam));
         return 0;
     case WM_LBUTTONDOWN:
         button_down(window, MouseButton::Left, lparam);
@@ -151,7 +151,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
             return TRUE;
         break;
     case kDpiChanged:
-        guarded([&] { dpi_changed(window, wparam, lparam); });
+        dpi_changed(window, wparam, lparam);
         return 0;
     case WM_CLOSE: // closing the only window by any means ends the program
         DestroyWindow(window);
@@ -166,7 +166,16 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     default:
         break;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return std::nullopt;
+}
+
+// Every message passes one guard: nothing unwinds through the window system (hit-testing for
+// the cursor measures text, and measuring may fail like anything else).
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    std::optional<LRESULT> result;
+    if (g_shell != nullptr && g_shell->form)
+        guarded([&] { result = handle(window, message, wparam, lparam); });
+    return result ? *result : DefWindowProcW(window, message, wparam, lparam);
 }
 
 int run(HINSTANCE instance) {
