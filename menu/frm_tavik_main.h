@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/forms/failure.h"
 #include "app/forms/form.h"
 #include "settings/menu_settings.h"
 
@@ -15,11 +16,20 @@ namespace menu {
 // Font size of the highlighted item, in points; not configurable.
 inline constexpr float kHighlightFontSize = 18.0f;
 
+// One silent fallback of the load: the key whose step failed, its item number (1..; 0 for a
+// key that is no item), what failed and the failure's text.
+struct Fallback {
+    std::string_view key;
+    int item = 0;
+    forms::FailureKind kind;
+    std::string_view text;
+};
+
 // Told of every silent fallback of the load; the menu itself never shows them.
 class LoadReport {
 public:
     virtual ~LoadReport() = default;
-    virtual void fallback(std::string_view key, std::string_view message) = 0;
+    virtual void fallback(const Fallback& fallback) = 0;
 };
 
 // What the load read besides the settings, kept for the check tool.

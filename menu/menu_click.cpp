@@ -7,15 +7,16 @@
 namespace menu {
 
 void frmTavikMain::lblMenu_Click(std::int16_t Index) {
-    forms::attempt([&] {
+    (void)forms::attempt([&] {
         if (Index == ExitIndex()) {
             platform().quit();
             return;
         }
         const std::string folder = platform().executable_folder();
         forms::require(!folder.empty() && platform().change_drive(folder.substr(0, 1)),
-                       "the executable's folder names no drive");
-        forms::require(platform().start_program(lblMenu(Index).tag()), "nothing could be started");
+                       forms::FailureKind::NoDrive, "the executable's folder names no drive");
+        forms::require(platform().start_program(lblMenu(Index).tag()),
+                       forms::FailureKind::NothingStarted, "nothing could be started");
     });
 }
 

@@ -1,7 +1,6 @@
 // The hover highlight: the item label under the mouse shows the Highlight colour, bold, 18 pt;
 // moving onto another item or onto the bare background restores it. These handlers use only
 // operations that cannot fail: an error here would otherwise end the program.
-#include "app/forms/colors.h"
 #include "menu/frm_tavik_main.h"
 
 namespace menu {
@@ -10,15 +9,12 @@ void frmTavikMain::restore_normal(std::int16_t index) {
     forms::Label* label = lblMenu.find(index);
     if (label == nullptr)
         return;
-    const std::int32_t color = forms::is_valid_color(MenuSettings.ForeColor)
-                                   ? MenuSettings.ForeColor
-                                   : before_highlight_.fore_color;
-    const float configured = static_cast<float>(MenuSettings.FontSize);
-    const float size =
-        forms::is_valid_font_size(configured) ? configured : before_highlight_.font_size;
-    label->set_fore_color(color);
+    // What the label refuses returns to the look from before the highlight.
+    if (!label->try_set_fore_color(MenuSettings.ForeColor))
+        label->try_set_fore_color(before_highlight_.fore_color);
     label->set_bold(false);
-    label->set_font_size(size);
+    if (!label->try_set_font_size(static_cast<float>(MenuSettings.FontSize)))
+        label->try_set_font_size(before_highlight_.font_size);
 }
 
 void frmTavikMain::lblMenu_MouseMove(std::int16_t Index) {
@@ -30,10 +26,9 @@ void frmTavikMain::lblMenu_MouseMove(std::int16_t Index) {
     if (HighlightedIndex != -1)
         restore_normal(HighlightedIndex);
     before_highlight_ = Look{label->fore_color(), label->font().size};
-    if (forms::is_valid_color(MenuSettings.Highlight))
-        label->set_fore_color(MenuSettings.Highlight);
+    label->try_set_fore_color(MenuSettings.Highlight); // a refused colour keeps the colour
     label->set_bold(true);
-    label->set_font_size(kHighlightFontSize);
+    label->try_set_font_size(kHighlightFontSize);
     HighlightedIndex = Index;
 }
 

@@ -1,7 +1,6 @@
 // Form_Load: applies the [Menu] section of autorun.inf to the designed window, each value
 // right after it is read. Every step after the folder is found runs on its own: a failing
 // step is skipped and the next one runs, so any file gives a usable menu.
-#include "app/forms/failure.h"
 #include "menu/frm_tavik_main.h"
 #include "settings/get_ini_string.h"
 #include "settings/number_rules.h"
@@ -9,9 +8,7 @@
 namespace menu {
 namespace {
 
-using forms::Failure;
-
-constexpr const char* kNoSuchLabel = "no such label";
+using forms::FailureKind;
 
 class Loader {
 public:
@@ -21,14 +18,15 @@ public:
     void run();
 
 private:
+    void report(std::string_view key, int item, FailureKind kind, std::string_view text) {
+        if (report_ != nullptr)
+            report_->fallback(Fallback{key, item, kind, text});
+    }
+
     // One skippable step; its failure reaches the report, never the user.
-    template <class F> void step(std::string_view key, F&& f) {
-        try {
-            f();
-        } catch (const Failure& e) {
-            if (report_ != nullptr)
-                report_->fallback(key, e.what());
-        }
+    template <class F> void step(std::string_view key, int item, F&& f) {
+        if (const auto failure = forms::attempt(f))
+            report(key, item, failure->kind(), failure->what());
     }
 
     std::string read(const std::string& key) {
@@ -39,12 +37,13 @@ private:
     // quietly, anything else fails the step.
     template <class T, class Convert>
     void read_number(const char* key, T& target, Convert convert) {
-        step(key, [&] {
+        step(key, 0, [&] {
             const std::string value = read(key);
             if (value.empty())
                 return;
             const auto converted = convert(value);
-            forms::require(converted.has_value(), "not numeric or out of range; default kept");
+            forms::require(converted.has_value(), FailureKind::NotNumeric,
+                           "not numeric or out of range; default kept");
             target = *converted;
         });
     }
@@ -65,18 +64,15 @@ void Loader::run() {
         settings::app_folder_from(platform.executable_folder(), platform.path_separator());
     facts_.SettingsPath = facts_.AppFolder + settings::kSettingsFileName;
 
-    step(settings::kPictureKey, [&] {
+    step(settings::kPictureKey, 0, [&] {
         facts_.picture_value = read(settings::kPictureKey);
         facts_.picture_path = facts_.AppFolder + facts_.picture_value;
-        try {
-            form_.set_picture(facts_.picture_path);
-            facts_.picture_loaded = true;
-        } catch (const Failure&) {
-            if (!facts_.picture_value.empty()) // no value: the designed picture, as intended
-                throw;
-        }
+        if (facts_.picture_value.empty())
+            return; // the folder itself is no picture: the designed one stays, as intended
+        form_.set_picture(facts_.picture_path);
+        facts_.picture_loaded = true;
     });
-    step(settings::kCaptionKey, [&] {
+    step(settings::kCaptionKey, 0, [&] {
         facts_.caption = read(settings::kCaptionKey);
         form_.lblCaption.set_caption(facts_.caption);
     });
@@ -94,43 +90,43 @@ void Loader::run() {
     for (std::int16_t i = 0; i < facts_.count; ++i)
         load_item(i);
 
-    step("Exit", [&] { form_.lblMenu(form_.ExitIndex()).set_fore_color(s.ForeColor); });
+    step("Exit", 0, [&] { form_.lblMenu(form_.ExitIndex()).set_fore_color(s.ForeColor); });
 }
 
 void Loader::load_item(std::int16_t i) {
-    const std::string key = settings::item_key(i + 1);
+    const int item = i + 1;
+    const std::string key = settings::item_key(item);
     const auto& s = form_.MenuSettings;
     if (form_.lblMenu.find(i) == nullptr) {
         // Every step of an item beyond the last label would fail on the missing label, and its
-        // value would never be used: skip them all, lookup included. A count of 32767 would
-        // otherwise cost 32767 lookups (quadratic in the Windows profile functions) and a
-        // quarter of a million failed steps before the window opens.
-        if (report_ != nullptr)
-            report_->fallback(key, kNoSuchLabel);
+        // value would never be used: one report stands for them all, lookup included. A count
+        // of 32767 would otherwise cost 32767 lookups (quadratic in the Windows profile
+        // functions) and a quarter of a million failed steps before the window opens.
+        report(key, item, FailureKind::NoSuchLabel, "no such label");
         return;
     }
     std::string value;
-    step(key, [&] { value = read(key); });
-    const settings::ItemText item = settings::split_item(value);
-    step(key, [&] {
+    step(key, item, [&] { value = read(key); });
+    const settings::ItemText text = settings::split_item(value);
+    step(key, item, [&] {
         forms::Label& label = form_.lblMenu(i);
-        forms::require(item.caption.has_value(),
+        forms::require(text.caption.has_value(), FailureKind::NoItemCaption,
                        value.empty() ? "missing or empty; the label keeps its designed caption"
                                      : "no comma; the label keeps its designed caption");
-        label.set_caption(*item.caption);
+        label.set_caption(*text.caption);
     });
-    step(key, [&] { form_.lblMenu(i).set_tag(item.command); });
-    step(key, [&] { form_.lblMenu(i).set_shown(true); });
-    step(key, [&] {
+    step(key, item, [&] { form_.lblMenu(i).set_tag(text.command); });
+    step(key, item, [&] { form_.lblMenu(i).set_shown(true); });
+    step(key, item, [&] {
         // Each Top comes from the label above, read back: one column with a fixed pitch.
         const float top = i == 0 ? static_cast<float>(s.OffsetY)
                                  : form_.lblMenu(i - 1).top() + static_cast<float>(s.LineDistance);
         form_.lblMenu(i).set_top(top);
     });
-    step(key, [&] { form_.lblMenu(i).set_left(static_cast<float>(s.OffsetX)); });
-    step(key, [&] { form_.lblMenu(i).set_fore_color(s.ForeColor); });
-    step(key, [&] { form_.lblMenu(i).set_font_size(static_cast<float>(s.FontSize)); });
-    step(key, [&] { form_.lblMenu(i).set_bold(false); });
+    step(key, item, [&] { form_.lblMenu(i).set_left(static_cast<float>(s.OffsetX)); });
+    step(key, item, [&] { form_.lblMenu(i).set_fore_color(s.ForeColor); });
+    step(key, item, [&] { form_.lblMenu(i).set_font_size(static_cast<float>(s.FontSize)); });
+    step(key, item, [&] { form_.lblMenu(i).set_bold(false); });
 }
 
 } // namespace

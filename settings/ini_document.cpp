@@ -1,5 +1,6 @@
 #include "settings/ini_document.h"
 
+#include "settings/ascii_case.h"
 #include "settings/blanks.h"
 
 #include <array>
@@ -7,14 +8,6 @@
 
 namespace settings {
 namespace {
-
-std::string lower_ascii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 void append_utf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
@@ -170,7 +163,7 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
         const std::size_t close = line.find(']');
         if (close == std::string_view::npos)
             return; // not a header: the section before it goes on
-        const std::string name = lower_ascii(trim_blanks(line.substr(1, close - 1)));
+        const std::string name = ascii_lower(trim_blanks(line.substr(1, close - 1)));
         if (index_.count(name) != 0) {
             current = nullptr; // a repeated section: the first one wins, this one is ignored
             return;
@@ -192,16 +185,16 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
     const std::string_view key = trim_blanks(line.substr(0, eq));
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : trim_blanks(line.substr(eq + 1));
-    current->values.try_emplace(lower_ascii(key), value); // first key wins
+    current->values.try_emplace(ascii_lower(key), value); // first key wins
 }
 
 std::optional<std::string> IniDocument::lookup(std::string_view section,
                                                std::string_view key) const {
-    const auto s = index_.find(lower_ascii(trim_blanks(section)));
+    const auto s = index_.find(ascii_lower(trim_blanks(section)));
     if (s == index_.end())
         return std::nullopt;
     const auto& values = sections_[s->second].values;
-    const auto k = values.find(lower_ascii(trim_blanks(key)));
+    const auto k = values.find(ascii_lower(trim_blanks(key)));
     if (k == values.end())
         return std::nullopt;
     std::string_view v = k->second;

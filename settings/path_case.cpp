@@ -3,27 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "settings/ascii_case.h"
+
 namespace settings {
-namespace {
 
 namespace fs = std::filesystem;
-
-bool same_ignoring_case(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::string resolve_case_insensitive(const std::string& path) {
     std::error_code ec;
@@ -42,7 +26,7 @@ std::string resolve_case_insensitive(const std::string& path) {
         const fs::path dir = found.empty() ? fs::path(".") : found;
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string candidate = it->path().filename().string();
-            if (same_ignoring_case(candidate, name)) {
+            if (equal_ignoring_ascii_case(candidate, name)) {
                 found /= candidate;
                 matched = true;
                 break;

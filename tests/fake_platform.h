@@ -2,6 +2,7 @@
 // answers of the drive change, program start and picture load.
 #pragma once
 
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ public:
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     }
     bool start_program(const std::string& command_line) override {
+        if (start_throws)
+            throw std::bad_alloc();
         started.push_back(command_line);
         return !command_line.empty();
     }
@@ -46,6 +49,7 @@ public:
 
     std::string folder = "D:\\";
     char separator = '\\';
+    bool start_throws = false; // as a start that runs out of memory would
     std::set<std::string> loadable_pictures;
     std::vector<std::string> picture_requests;
     std::vector<forms::Rect> invalidated;

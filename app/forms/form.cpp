@@ -18,12 +18,14 @@ LabelArray::LabelArray(Platform& platform, const std::vector<LabelDesign>& desig
     : labels_(make_labels(platform, designs)) {}
 
 Label& LabelArray::operator()(int index) {
-    require(index >= 0 && static_cast<std::size_t>(index) < labels_.size(), "no such label");
+    require(index >= 0 && static_cast<std::size_t>(index) < labels_.size(),
+            FailureKind::NoSuchLabel, "no such label");
     return labels_[static_cast<std::size_t>(index)];
 }
 
 const Label& LabelArray::operator()(int index) const {
-    require(index >= 0 && static_cast<std::size_t>(index) < labels_.size(), "no such label");
+    require(index >= 0 && static_cast<std::size_t>(index) < labels_.size(),
+            FailureKind::NoSuchLabel, "no such label");
     return labels_[static_cast<std::size_t>(index)];
 }
 
@@ -54,7 +56,7 @@ void Form::resume_layout() {
 
 void Form::set_picture(const std::string& path) {
     auto picture = platform_->load_picture(path);
-    require(picture != nullptr, "picture cannot be loaded");
+    require(picture != nullptr, FailureKind::NotAPicture, "picture cannot be loaded");
     picture_ = std::move(picture);
     platform_->invalidate(Rect{0, 0, client_width_, client_height_});
 }

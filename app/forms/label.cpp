@@ -77,25 +77,36 @@ void Label::set_shown(bool shown) {
 }
 
 void Label::set_left(float left) {
-    require(std::isfinite(left), "invalid position");
+    require(std::isfinite(left), FailureKind::ValueRefused, "invalid position");
     change(false, [&] { box_.left = left; });
 }
 
 void Label::set_top(float top) {
-    require(std::isfinite(top), "invalid position");
+    require(std::isfinite(top), FailureKind::ValueRefused, "invalid position");
     change(false, [&] { box_.top = top; });
 }
 
+bool Label::try_set_fore_color(std::int32_t color) {
+    if (!is_valid_color(color))
+        return false;
+    if (color != fore_color_)
+        change(false, [&] { fore_color_ = color; });
+    return true;
+}
+
 void Label::set_fore_color(std::int32_t color) {
-    require(is_valid_color(color), "invalid colour");
-    if (color == fore_color_)
-        return;
-    change(false, [&] { fore_color_ = color; });
+    require(try_set_fore_color(color), FailureKind::ValueRefused, "invalid colour");
+}
+
+bool Label::try_set_font_size(float points) {
+    if (!is_valid_font_size(points))
+        return false;
+    change(true, [&] { font_.size = points; });
+    return true;
 }
 
 void Label::set_font_size(float points) {
-    require(is_valid_font_size(points), "invalid font size");
-    change(true, [&] { font_.size = points; });
+    require(try_set_font_size(points), FailureKind::ValueRefused, "invalid font size");
 }
 
 void Label::set_bold(bool bold) {

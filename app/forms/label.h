@@ -52,6 +52,10 @@ public:
 
     const Font& font() const { return font_; }
     void set_font_size(float points);
+
+    // The same changes for handlers that must not fail: false when refused, nothing changed.
+    bool try_set_fore_color(std::int32_t color);
+    bool try_set_font_size(float points);
     void set_bold(bool bold);
 
     bool auto_size() const { return auto_size_; }

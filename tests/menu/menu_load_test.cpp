@@ -10,12 +10,6 @@ using MenuLoad = MenuTest;
 TEST_F(MenuLoad, NoFileGivesDefaultsAnEmptyTitleAndOnlyExit) {
     auto& f = load_without_file();
     EXPECT_EQ(f.lblCaption.caption(), "");
-    EXPECT_EQ(f.MenuSettings.OffsetX, 600);
-    EXPECT_EQ(f.MenuSettings.OffsetY, 3100);
-    EXPECT_EQ(f.MenuSettings.LineDistance, 450);
-    EXPECT_EQ(f.MenuSettings.ForeColor, 0);
-    EXPECT_EQ(f.MenuSettings.Highlight, 255);
-    EXPECT_EQ(f.MenuSettings.FontSize, 14);
     EXPECT_EQ(f.picture(), nullptr);
     for (int i = 0; i < f.ExitIndex(); ++i)
         EXPECT_FALSE(f.lblMenu(i).shown()) << i;
@@ -27,27 +21,6 @@ TEST_F(MenuLoad, NoFileGivesDefaultsAnEmptyTitleAndOnlyExit) {
     EXPECT_EQ(exit.top(), 5040);
     EXPECT_EQ(exit.font().size, 13.5f);
     EXPECT_FALSE(exit.font().bold);
-}
-
-TEST_F(MenuLoad, DesignedLabelsBeforeTheLoad) {
-    menu::frmTavikMain f(platform);
-    EXPECT_EQ(f.ExitIndex(), 8);
-    const float tops[] = {1320, 1680, 2040, 2400, 2760, 3000, 3480, 3960};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_FALSE(f.lblMenu(i).shown());
-        EXPECT_EQ(f.lblMenu(i).caption(), i == 7 ? "Exit" : "lblMenu");
-        EXPECT_EQ(f.lblMenu(i).top(), tops[i]);
-        EXPECT_EQ(f.lblMenu(i).left(), 2760);
-        EXPECT_EQ(f.lblMenu(i).fore_color(), i < 4 ? 0 : 0xFFFF);
-        EXPECT_TRUE(f.lblMenu(i).font().bold);
-        EXPECT_EQ(f.lblMenu(i).font().size, 12);
-    }
-    EXPECT_EQ(f.lblMenu(8).fore_color(), static_cast<std::int32_t>(0x8000000E));
-    EXPECT_TRUE(f.lblCaption.shown());
-    EXPECT_EQ(f.lblCaption.box().width, 7935);
-    EXPECT_TRUE(f.lblCaption.font().italic);
-    EXPECT_EQ(f.client_width(), 7455);
-    EXPECT_EQ(f.client_height(), 5610);
 }
 
 TEST_F(MenuLoad, ThreeItemsFormAColumnWithAFixedPitch) {
@@ -158,9 +131,9 @@ TEST_F(MenuLoad, PictureIsLoadedFromTheAppFolder) {
     EXPECT_NE(f.picture(), nullptr);
     EXPECT_EQ(f.load_facts().picture_path, path("art.bmp"));
 
-    auto& g = load("Picture=\n"); // the folder alone is no picture
+    auto& g = load("Picture=\n"); // the folder alone is no picture: the designed one stays
     EXPECT_EQ(g.picture(), nullptr);
-    EXPECT_EQ(platform.picture_requests.back(), path(""));
+    EXPECT_FALSE(g.load_facts().picture_loaded);
     auto& h = load("Picture=/abs/art.bmp\n"); // appended to the folder, like any value
     EXPECT_EQ(h.picture(), nullptr);
     EXPECT_EQ(platform.picture_requests.back(), path("") + "/abs/art.bmp");
@@ -172,17 +145,54 @@ TEST_F(MenuLoad, ACountOf1000ReachesEveryItemButFillsOnlyTheLabels) {
         lines += "Item" + std::to_string(i) + "=c" + std::to_string(i) + ",x\n";
     class Recorder : public menu::LoadReport {
     public:
-        void fallback(std::string_view key, std::string_view) override {
-            keys.insert(std::string(key));
+        void fallback(const menu::Fallback& f) override {
+            if (f.kind == forms::FailureKind::NoSuchLabel && f.key == settings::item_key(f.item))
+                items.insert(f.item);
         }
-        std::set<std::string> keys;
+        std::set<int> items;
     } report;
     load(lines);
     form->Form_Load(&report);
-    EXPECT_EQ(report.keys.count("Item9"), 0u);
-    EXPECT_EQ(report.keys.count("Item10"), 1u);
-    EXPECT_EQ(report.keys.count("Item1000"), 1u); // reached and skipped
+    EXPECT_EQ(report.items.size(), 991u); // Item10 to Item1000: each reached and skipped
+    EXPECT_EQ(*report.items.begin(), 10);
+    EXPECT_EQ(*report.items.rbegin(), 1000);
     EXPECT_EQ(form->lblMenu(8).caption(), "c9");
+}
+
+} // namespace
+
+namespace {
+
+struct Reported {
+    std::string key;
+    int item;
+    forms::FailureKind kind;
+    bool operator==(const Reported&) const = default;
+};
+
+TEST_F(MenuLoad, EachFallbackIsReportedWithItsKeyItemAndKind) {
+    class Recorder : public menu::LoadReport {
+    public:
+        void fallback(const menu::Fallback& f) override {
+            seen.push_back(Reported{std::string(f.key), f.item, f.kind});
+        }
+        std::vector<Reported> seen;
+    } report;
+    load("Picture=missing.bmp\nOffsetX=12px\nNrOfItems=2\nForeColor=&H7F000000\n"
+         "Item1=no comma here\nItem2=Two,two.exe\n");
+    form->Form_Load(&report);
+    using forms::FailureKind;
+    const std::vector<Reported> expected{
+        {"Picture", 0, FailureKind::NotAPicture},
+        {"OffsetX", 0, FailureKind::NotNumeric},
+        {"Item1", 1, FailureKind::NoItemCaption},
+        {"Item1", 1, FailureKind::ValueRefused}, // the colour the label refuses
+        {"Item2", 2, FailureKind::ValueRefused},
+        {"Exit", 0, FailureKind::ValueRefused},
+    };
+    EXPECT_EQ(report.seen, expected);
+    EXPECT_EQ(form->lblMenu(1).caption(), "Two"); // the steps after a failure still ran
+    EXPECT_TRUE(form->lblMenu(1).shown());
 }
 
 } // namespace

@@ -6,16 +6,6 @@ using settings::split_item;
 
 namespace {
 
-TEST(MenuSettings, Defaults) {
-    const settings::MenuSettings s;
-    EXPECT_EQ(s.OffsetX, 600);
-    EXPECT_EQ(s.OffsetY, 3100);
-    EXPECT_EQ(s.LineDistance, 450);
-    EXPECT_EQ(s.ForeColor, 0);
-    EXPECT_EQ(s.Highlight, 255);
-    EXPECT_EQ(s.FontSize, 14);
-}
-
 TEST(MenuSettings, ItemSplitsAtTheFirstComma) {
     auto a = split_item("Install,setup\\setup.exe /q,x");
     EXPECT_EQ(a.caption, "Install");

@@ -1,46 +1,57 @@
 #include "tools/tavik_check/check_result.h"
 
-#include <charconv>
 #include <cstdlib>
 
-#include "app/gtk/command_line.h"
+#include "app/posix/command_line.h"
 #include "settings/ini_cache.h"
 
 namespace check {
 namespace {
 
-// The item number of an "ItemN" key, or 0.
-int item_number(std::string_view key) {
-    if (key.substr(0, 4) != "Item")
-        return 0;
-    int n = 0;
-    const auto r = std::from_chars(key.data() + 4, key.data() + key.size(), n);
-    return r.ec == std::errc() && r.ptr == key.data() + key.size() ? n : 0;
+std::string kind_name(forms::FailureKind kind) {
+    using forms::FailureKind;
+    switch (kind) {
+    case FailureKind::NoSuchLabel:
+        return "no_label";
+    case FailureKind::ValueRefused:
+        return "value_refused";
+    case FailureKind::NotAPicture:
+        return "picture_not_loadable";
+    case FailureKind::NotNumeric:
+        return "not_numeric";
+    case FailureKind::NoItemCaption:
+        return "no_item_caption";
+    case FailureKind::NoDrive:
+        return "no_drive";
+    case FailureKind::NothingStarted:
+        return "nothing_started";
+    }
+    return "other";
 }
 
-std::string describe(std::string_view message) {
-    if (message == "no such label")
+std::string describe(const menu::Fallback& f) {
+    if (f.kind == forms::FailureKind::NoSuchLabel)
         return "no label left for this item (only Item1 to Item9 have one); ignored";
-    return std::string(message);
+    return std::string(f.text);
 }
 
 } // namespace
 
-void WarningCollector::fallback(std::string_view key, std::string_view message) {
-    const int n = item_number(key);
+void WarningCollector::fallback(const menu::Fallback& f) {
+    const int n = f.item;
     if (n > 0)
         items_.insert(n);
-    const std::string text = describe(message);
+    const std::string text = describe(f);
     for (auto it = runs_.rbegin(); it != runs_.rend(); ++it) {
-        if (it->message != text || (n == 0) != (it->first == 0))
+        if (it->kind != f.kind || it->message != text || (n == 0) != (it->first == 0))
             continue;
-        if (n == 0 ? it->key == key : (n == it->last || n == it->last + 1)) {
+        if (n == 0 ? it->key == f.key : (n == it->last || n == it->last + 1)) {
             it->last = n;
             return; // the same fallback again, or the next item with it
         }
         break;
     }
-    runs_.push_back(Run{n, n, std::string(key), text});
+    runs_.push_back(Run{n, n, std::string(f.key), f.kind, text});
 }
 
 std::vector<Warning> WarningCollector::take() {
@@ -49,7 +60,7 @@ std::vector<Warning> WarningCollector::take() {
         std::string key = r.key;
         if (r.first != r.last)
             key = "Item" + std::to_string(r.first) + "..Item" + std::to_string(r.last);
-        out.push_back(Warning{key, r.message});
+        out.push_back(Warning{key, kind_name(r.kind), r.message});
     }
     runs_.clear();
     return out;
@@ -67,7 +78,7 @@ CheckResult run_check(menu::frmTavikMain& form) {
     const int exit_index = form.ExitIndex();
     if (result.facts.count > exit_index)
         result.warnings.push_back(
-            Warning{settings::item_key(exit_index + 1),
+            Warning{settings::item_key(exit_index + 1), "item_on_exit",
                     "lands on the Exit label: Exit shows this caption in the column, "
                     "and clicking it still ends the menu"});
     const forms::Rect window{0, 0, form.client_width(), form.client_height()};
@@ -85,25 +96,26 @@ CheckResult run_check(menu::frmTavikMain& form) {
             b.right() > 0 && b.bottom() > 0 && b.left < window.right() && b.top < window.bottom();
         result.warnings.push_back(
             Warning{filled ? settings::item_key(static_cast<int>(i) + 1) : "Exit",
-                    visible ? "label reaches past the edge of the window"
+                    visible ? "label_past_edge" : "label_outside", visible ? "label reaches past the edge of the window"
                             : "label lies outside the window and cannot be seen or clicked"});
     }
     // Commands are looked for as the Linux menu looks for them.
     const char* path_variable = std::getenv("PATH");
     const std::string folder = form.platform().executable_folder();
-    const gtk_shell::SearchPlaces places{folder, gtk_shell::medium_root(folder),
+    const posix::SearchPlaces places{folder, posix::medium_root(folder),
                                          path_variable != nullptr ? path_variable : ""};
     for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
         if (!labels[static_cast<std::size_t>(i)].shown())
             continue;
         const std::string key = settings::item_key(i + 1);
         const auto command =
-            gtk_shell::split_command_line(labels[static_cast<std::size_t>(i)].tag());
+            posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
         if (command.program.empty() && collector.reported_item(i + 1))
             continue; // a missing item is reported already
-        if (!gtk_shell::resolve_program(command.program, places))
+        if (!posix::resolve_program(command.program, places))
             result.warnings.push_back(
-                Warning{key, command.program.empty()
+                Warning{key, command.program.empty() ? "no_command" : "program_not_found",
+                        command.program.empty()
                                  ? "no command: clicking the item does nothing"
                                  : "command whose program cannot be found: " + command.program});
     }

@@ -13,6 +13,7 @@ namespace check {
 
 struct Warning {
     std::string key;
+    std::string kind; // what fell back or what the check found, as a stable name
     std::string message;
 };
 
@@ -26,7 +27,7 @@ struct CheckResult {
 // Collects the load's fallbacks, folding a run of items with the same message into one.
 class WarningCollector : public menu::LoadReport {
 public:
-    void fallback(std::string_view key, std::string_view message) override;
+    void fallback(const menu::Fallback& fallback) override;
     std::vector<Warning> take();
     // Whether a fallback was reported for item `number` (Item<number>).
     bool reported_item(int number) const { return items_.count(number) != 0; }
@@ -35,6 +36,7 @@ private:
     struct Run {
         int first = 0, last = 0; // item numbers; 0 for a plain key
         std::string key;
+        forms::FailureKind kind;
         std::string message;
     };
     std::vector<Run> runs_;
