@@ -136,7 +136,7 @@ void check_mouse(menu::frmTavikMain& form) {
             continue;
         const forms::Point p = centre(labels[i].box());
         const std::int16_t was = form.HighlightedIndex;
-        const forms::Hit hit = forms::hit_test(form.plain_labels(), labels, p);
+        const forms::Hit hit = forms::hit_test(form.stacking(), p);
         // Asked before the move: the highlight resizes the label, maybe away from the point.
         const forms::Cursor cursor = form.cursor_at(p);
         form.mouse_move(p);

@@ -54,6 +54,16 @@ void Form::resume_layout() {
         array_.find(i)->resume_layout();
 }
 
+std::vector<StackedLabel> Form::stacking() const {
+    std::vector<StackedLabel> order;
+    order.reserve(plain_.size() + array_.all().size());
+    for (std::size_t i = 0; i < plain_.size(); ++i)
+        order.push_back({Hit::Target::Plain, static_cast<std::int16_t>(i), &plain_[i]});
+    for (std::size_t i = 0; i < array_.all().size(); ++i)
+        order.push_back({Hit::Target::Array, static_cast<std::int16_t>(i), &array_.all()[i]});
+    return order;
+}
+
 void Form::set_picture(const std::string& path) {
     auto picture = platform_->load_picture(path);
     require(picture != nullptr, FailureKind::NotAPicture, "picture cannot be loaded");
@@ -67,7 +77,7 @@ void Form::mouse_move(Point p) {
         cursor_ = cursor;
         platform_->set_cursor(cursor);
     }
-    const Hit hit = hit_test(plain_, array_.all(), p);
+    const Hit hit = hit_test(stacking(), p);
     switch (hit.target) {
     case Hit::Target::Array:
         on_array_mouse_move(hit.index);
@@ -81,7 +91,7 @@ void Form::mouse_move(Point p) {
 }
 
 void Form::mouse_down(MouseButton button, Point p) {
-    const Hit hit = hit_test(plain_, array_.all(), p);
+    const Hit hit = hit_test(stacking(), p);
     pressed_ = (button == MouseButton::Left && hit.target == Hit::Target::Array) ? hit.index : -1;
 }
 
@@ -90,13 +100,13 @@ void Form::mouse_up(MouseButton button, Point p) {
     pressed_ = -1;
     if (button != MouseButton::Left || pressed < 0)
         return;
-    const Hit hit = hit_test(plain_, array_.all(), p);
+    const Hit hit = hit_test(stacking(), p);
     if (hit.target == Hit::Target::Array && hit.index == pressed)
         on_array_click(pressed);
 }
 
 Cursor Form::cursor_at(Point p) const {
-    return hit_test(plain_, array_.all(), p).target == Hit::Target::Array ? Cursor::Hand
+    return hit_test(stacking(), p).target == Hit::Target::Array ? Cursor::Hand
                                                                           : Cursor::Arrow;
 }
 

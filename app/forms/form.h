@@ -57,6 +57,9 @@ public:
     void set_picture(const std::string& path);
 
     const std::vector<Label>& plain_labels() const { return plain_; }
+    // Every label bottom to top: the picture lies below them all, then the plain labels, then
+    // the array in index order. Shells paint in this order; the mouse goes to the topmost.
+    std::vector<StackedLabel> stacking() const;
     LabelArray& label_array() { return array_; }
     const LabelArray& label_array() const { return array_; }
 

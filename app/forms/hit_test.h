@@ -1,5 +1,5 @@
 // Which label gets the mouse at a point: the topmost shown label whose current box holds it.
-// Paint order and z-order agree: plain labels first, then the array in index order.
+// One order serves both painting and hit-testing, so what shows on top takes the mouse.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,13 @@ struct Hit {
     std::int16_t index = -1; // within the plain labels or the array
 };
 
-Hit hit_test(const std::vector<Label>& plain, const std::vector<Label>& array, Point p);
+// A label and where it belongs; a stacking lists them bottom to top.
+struct StackedLabel {
+    Hit::Target target;
+    std::int16_t index;
+    const Label* label;
+};
+
+Hit hit_test(const std::vector<StackedLabel>& stacking, Point p);
 
 } // namespace forms
