@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gtk/command_line.h"
+#include "app/posix/command_line.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {
@@ -33,8 +33,8 @@ void make_file(const std::string& path, bool executable) {
 
 // root/disc (the executable's folder) with Setup.sh, Docs/Readme.txt, Tools/Run;
 // root/bin (PATH) with helper. Made once per process, removed at its end.
-const gtk_shell::SearchPlaces& places() {
-    static gtk_shell::SearchPlaces p;
+const posix::SearchPlaces& places() {
+    static posix::SearchPlaces p;
     if (g_root.empty()) {
         std::string pattern = (fs::temp_directory_path() / "tavik-fuzz-XXXXXX").string();
         FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
@@ -47,7 +47,7 @@ const gtk_shell::SearchPlaces& places() {
         make_file(g_root + "/disc/Docs/Readme.txt", false);
         make_file(g_root + "/disc/Tools/Run", true);
         make_file(g_root + "/bin/helper", true);
-        p = gtk_shell::SearchPlaces{g_root + "/disc", g_root, g_root + "/bin:relative:"};
+        p = posix::SearchPlaces{g_root + "/disc", g_root, g_root + "/bin:relative:"};
     }
     return p;
 }
@@ -86,7 +86,7 @@ std::string windows_quoted(std::string_view arg) {
 }
 
 void check_split(std::string_view line) {
-    const gtk_shell::CommandLine cmd = gtk_shell::split_command_line(line);
+    const posix::CommandLine cmd = posix::split_command_line(line);
     FUZZ_CHECK(cmd.program.find('\\') == std::string::npos);
     const std::string_view trimmed = fuzz::trim_blanks(line);
     if (!trimmed.empty() && trimmed.front() != '"' &&
@@ -110,7 +110,7 @@ void check_round_trip(std::string_view text) {
     std::string line = "\"" + program + "\"";
     for (std::size_t i = 1; i < pieces.size(); ++i)
         line += std::string(i % 2 ? " " : " \t ") + windows_quoted(pieces[i]);
-    const gtk_shell::CommandLine cmd = gtk_shell::split_command_line(line);
+    const posix::CommandLine cmd = posix::split_command_line(line);
     for (char& c : program)
         if (c == '\\')
             c = '/';
@@ -122,7 +122,7 @@ void check_resolve(const std::string& program) {
     // `..` could lead out of the folder, and the fuzzer would then read the whole disk.
     if (program.find("..") != std::string::npos || program.find('\0') != std::string::npos)
         return;
-    const auto found = gtk_shell::resolve_program(program, places());
+    const auto found = posix::resolve_program(program, places());
     if (!found)
         return;
     struct stat st {};
@@ -137,12 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = fuzz::as_text(data, size);
     check_split(text);
     check_round_trip(text);
-    check_resolve(gtk_shell::split_command_line(text).program);
+    check_resolve(posix::split_command_line(text).program);
     // Names that differ from the folder's files only in letter case must still be found.
-    const std::string lower = fuzz::ascii_lower(gtk_shell::split_command_line(text).program);
+    const std::string lower = fuzz::ascii_lower(posix::split_command_line(text).program);
     for (const char* known : {"setup.sh", "tools/run", "/disc/tools/run", "helper"})
         if (lower == known)
-            FUZZ_CHECK(gtk_shell::resolve_program(
-                           gtk_shell::split_command_line(text).program, places()).has_value());
+            FUZZ_CHECK(posix::resolve_program(posix::split_command_line(text).program, places())
+                           .has_value());
     return 0;
 }

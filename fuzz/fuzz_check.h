@@ -16,10 +16,10 @@ namespace fuzz {
     std::abort();
 }
 
-#define FUZZ_CHECK(cond)                                                                       \
-    do {                                                                                       \
-        if (!(cond))                                                                           \
-            ::fuzz::fail(#cond, __FILE__, __LINE__);                                           \
+#define FUZZ_CHECK(cond)                                                                           \
+    do {                                                                                           \
+        if (!(cond))                                                                               \
+            ::fuzz::fail(#cond, __FILE__, __LINE__);                                               \
     } while (0)
 
 // Code points in a valid UTF-8 string, or npos when the text is not valid UTF-8 (overlong
@@ -57,7 +57,9 @@ inline std::size_t utf8_length(std::string_view s) {
     return count;
 }
 
-inline bool is_blank(char c) { return c == ' ' || c == '\t'; }
+inline bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 inline std::string_view trim_blanks(std::string_view s) {
     while (!s.empty() && is_blank(s.front()))

@@ -82,9 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(doc.section_count() == again.section_count());
 
     static const std::array<const char*, 9> kKeys = {
-        settings::kPictureKey,    settings::kCaptionKey,      settings::kNrOfItemsKey,
-        settings::kOffsetXKey,    settings::kOffsetYKey,      settings::kLineDistanceKey,
-        settings::kForeColorKey,  settings::kHighlightKey,    settings::kFontSizeKey};
+        settings::kPictureKey,   settings::kCaptionKey,   settings::kNrOfItemsKey,
+        settings::kOffsetXKey,   settings::kOffsetYKey,   settings::kLineDistanceKey,
+        settings::kForeColorKey, settings::kHighlightKey, settings::kFontSizeKey};
     for (const char* key : kKeys)
         check_lookup(doc, again, settings::kMenuSection, key);
     for (int i = 1; i <= 20; ++i)

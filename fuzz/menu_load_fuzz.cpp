@@ -117,8 +117,8 @@ void check_json(const std::string& text, const menu::frmTavikMain& form,
         // Control characters come back as \u escapes, which the reader keeps as written.
         bool plain = fuzz::utf8_length(label.caption()) != std::string::npos;
         for (const char c : label.caption())
-            plain = plain && (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\r' ||
-                              c == '\t');
+            plain = plain &&
+                    (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\r' || c == '\t');
         if (plain)
             FUZZ_CHECK(caption->text == label.caption());
     }
@@ -165,8 +165,10 @@ void check_mouse(menu::frmTavikMain& form) {
         FUZZ_CHECK(a.left == b.left && a.top == b.top && a.bold == b.bold);
         const float configured = static_cast<float>(s.FontSize);
         const bool restored = hovered[i];
-        FUZZ_CHECK(a.color == (restored && forms::is_valid_color(s.ForeColor) ? s.ForeColor : b.color));
-        FUZZ_CHECK(a.size == (restored && forms::is_valid_font_size(configured) ? configured : b.size));
+        FUZZ_CHECK(a.color ==
+                   (restored && forms::is_valid_color(s.ForeColor) ? s.ForeColor : b.color));
+        FUZZ_CHECK(a.size ==
+                   (restored && forms::is_valid_font_size(configured) ? configured : b.size));
     }
 }
 

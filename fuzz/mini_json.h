@@ -15,8 +15,8 @@ struct JsonValue {
     bool boolean = false;
     double number = 0;
     std::string text;
-    std::vector<JsonValue> items;     // Array elements, or Object member values in order
-    std::vector<std::string> names;   // Object member names, one per item
+    std::vector<JsonValue> items;   // Array elements, or Object member values in order
+    std::vector<std::string> names; // Object member names, one per item
 
     // The member with this name, or nullptr.
     const JsonValue* get(std::string_view name) const;

@@ -95,8 +95,8 @@ std::optional<std::int32_t> literal32(std::uint32_t bits) {
 
 std::optional<std::int16_t> literal16(std::uint32_t bits) {
     if (reads_target_width())
-        return bits <= 0xFFFF ? std::optional<std::int16_t>(static_cast<std::int16_t>(
-                                    static_cast<std::uint16_t>(bits)))
+        return bits <= 0xFFFF ? std::optional<std::int16_t>(
+                                    static_cast<std::int16_t>(static_cast<std::uint16_t>(bits)))
                               : std::nullopt;
     return settings::narrow_to_int16(*literal32(bits));
 }

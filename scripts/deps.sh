@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   libfontconfig-dev wine64 xvfb xdotool x11-utils imagemagick libx11-dev libxfixes-dev
   fonts-dejavu-core
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
 )
 if [ "${1:-}" = "--run-only" ]; then
   # What configuring the linux preset needs (its test and benchmark folders are part of it).

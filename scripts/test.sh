@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Builds all three presets and runs every test: unit tests, the Linux window under Xvfb, the
-# Windows build under Wine, static checks of both setup.exe files.
+# Checks the formatting, builds the core alone and all three platform presets, and runs every
+# test: unit tests, the Linux window under Xvfb, the Windows build under Wine, static checks of
+# both setup.exe files, sanitizers and fuzzing smoke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 jobs=$(nproc)
+failed=0
+scripts/format.sh --check >/dev/null || { echo "clang-format: files differ (scripts/format.sh)"; failed=1; }
+
+# The portable core alone, as on a machine without GTK.
+cmake --preset core >/dev/null
+cmake --build --preset core -j "$jobs"
+ctest --preset core -j "$jobs" || failed=1
+
 for preset in linux win64 win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
 
-failed=0
 ctest --preset linux -j "$jobs" || failed=1
 ctest --preset win64 || failed=1
 

@@ -11,13 +11,13 @@ namespace forms {
 
 // What failed, for those who report fallbacks (the check tool); the menu never shows it.
 enum class FailureKind {
-    NoSuchLabel,     // a label index outside the array
-    ValueRefused,    // a property refused a value (colour, font size, position)
-    NotAPicture,     // a picture file that cannot be loaded
-    NotNumeric,      // a setting that is not a number, or out of range
-    NoItemCaption,   // an item value without a caption: missing, empty or without a comma
-    NoDrive,         // the executable's folder names no drive
-    NothingStarted,  // the platform could not start the command
+    NoSuchLabel,    // a label index outside the array
+    ValueRefused,   // a property refused a value (colour, font size, position)
+    NotAPicture,    // a picture file that cannot be loaded
+    NotNumeric,     // a setting that is not a number, or out of range
+    NoItemCaption,  // an item value without a caption: missing, empty or without a comma
+    NoDrive,        // the executable's folder names no drive
+    NothingStarted, // the platform could not start the command
 };
 
 class Failure : public std::runtime_error {

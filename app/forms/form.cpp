@@ -106,8 +106,7 @@ void Form::mouse_up(MouseButton button, Point p) {
 }
 
 Cursor Form::cursor_at(Point p) const {
-    return hit_test(stacking(), p).target == Hit::Target::Array ? Cursor::Hand
-                                                                          : Cursor::Arrow;
+    return hit_test(stacking(), p).target == Hit::Target::Array ? Cursor::Hand : Cursor::Arrow;
 }
 
 } // namespace forms

@@ -80,7 +80,7 @@ private:
     mutable Rect box_;
     Font font_;
     bool auto_size_;
-    mutable bool stale_;     // the box awaits a measurement of the current caption and font
+    mutable bool stale_; // the box awaits a measurement of the current caption and font
     bool deferred_ = false;
     bool changed_while_deferred_ = false;
     bool shown_before_defer_ = false;

@@ -37,8 +37,8 @@ PictureHeader jpeg(std::span<const unsigned char> b) {
             ++at;
             continue;
         }
-        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 &&
-                           marker != 0xC8 && marker != 0xCC;
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
             h.height = be16(b, at + 5);
             h.width = be16(b, at + 7);
@@ -69,11 +69,13 @@ PictureHeader read_picture_header(std::span<const unsigned char> b) {
     return {};
 }
 
+bool picture_size_within_limits(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
 bool picture_size_acceptable(const PictureHeader& h) {
-    if (h.kind == PictureKind::Unknown)
-        return true;
-    return h.width > 0 && h.height > 0 && h.width <= kMaxPictureSide &&
-           h.height <= kMaxPictureSide && h.width * h.height <= kMaxPicturePixels;
+    return h.kind == PictureKind::Unknown || picture_size_within_limits(h.width, h.height);
 }
 
 } // namespace forms

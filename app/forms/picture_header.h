@@ -23,6 +23,9 @@ struct PictureHeader {
 // Reads the start of a file (a few hundred kilobytes cover a JPEG's size marker).
 PictureHeader read_picture_header(std::span<const unsigned char> head);
 
+// True for a size within the limits, whoever declared it (a header, or a decoder's answer).
+bool picture_size_within_limits(std::int64_t width, std::int64_t height);
+
 // True when a known picture kind declares a size within the limits; false for a known kind with
 // a size missing, zero or too large. Unknown kinds (icons, metafiles) pass: they are small or
 // drawn as vectors.

@@ -1,34 +1,23 @@
-// The Linux menu: GTK start-up, the window, and the translation of GTK events into the form's
-// mouse input. Everything else lives in the form, the platform and the painter.
+// setup on Linux: GTK start-up, the window, and the translation of GTK events into the form's
+// mouse input. No keys, no dialogs, no DPI changes (the window is drawn at a fixed 96 DPI).
 #include <gtk/gtk.h>
 
+#include "app/forms/last_guard.h"
 #include "app/gtk/paint.h"
-#include "app/gtk/pixbuf_picture.h"
-#include "app/gtk/platform_gtk.h"
-#include "app/gtk/text_layout.h"
+#include "app/gtk/platform.h"
+#include "app/gtk/units.h"
 #include "menu/frm_tavik_main.h"
 
 namespace {
 
+using forms::last_guard;
 using gtk_shell::GtkPlatform;
+using gtk_shell::to_twips;
 
 struct Shell {
     GtkPlatform platform;
     menu::frmTavikMain form{platform};
 };
-
-// Nothing may unwind through GTK and no error may reach the user: each callback's last guard.
-template <class F> void guarded(F&& f) noexcept {
-    try {
-        f();
-    } catch (...) {
-    }
-}
-
-forms::Point to_twips(double x, double y) {
-    return {static_cast<float>(x) * forms::kTwipsPerPixel,
-            static_cast<float>(y) * forms::kTwipsPerPixel};
-}
 
 forms::MouseButton button_of(guint button) {
     switch (button) {
@@ -48,12 +37,12 @@ Shell& shell_of(gpointer data) {
 }
 
 gboolean on_client_draw(GtkWidget*, cairo_t* cr, gpointer data) {
-    guarded([&] { gtk_shell::paint_client(cr, shell_of(data).form); });
+    last_guard([&] { gtk_shell::paint_client(cr, shell_of(data).form); });
     return TRUE;
 }
 
 gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
-    guarded([&] {
+    last_guard([&] {
         gtk_shell::paint_frame(
             cr, {gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)});
     });
@@ -61,27 +50,27 @@ gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
 }
 
 gboolean on_motion(GtkWidget*, GdkEventMotion* event, gpointer data) {
-    guarded([&] { shell_of(data).form.mouse_move(to_twips(event->x, event->y)); });
+    last_guard([&] { shell_of(data).form.mouse_move(to_twips(event->x, event->y)); });
     return TRUE;
 }
 
 // Entering is a move to the entry point; leaving changes nothing (the highlight stays).
 gboolean on_enter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
-    guarded([&] { shell_of(data).form.mouse_move(to_twips(event->x, event->y)); });
+    last_guard([&] { shell_of(data).form.mouse_move(to_twips(event->x, event->y)); });
     return FALSE;
 }
 
 gboolean on_press(GtkWidget*, GdkEventButton* event, gpointer data) {
-    // GTK adds a 2BUTTON_PRESS after the second press of a double click: not a new press.
-    if (event->type == GDK_BUTTON_PRESS)
-        guarded([&] {
+    last_guard([&] {
+        // GTK adds a 2BUTTON_PRESS after the second press of a double click: not a new press.
+        if (event->type == GDK_BUTTON_PRESS)
             shell_of(data).form.mouse_down(button_of(event->button), to_twips(event->x, event->y));
-        });
+    });
     return TRUE;
 }
 
 gboolean on_release(GtkWidget*, GdkEventButton* event, gpointer data) {
-    guarded([&] {
+    last_guard([&] {
         shell_of(data).form.mouse_up(button_of(event->button), to_twips(event->x, event->y));
     });
     return TRUE;
@@ -89,12 +78,12 @@ gboolean on_release(GtkWidget*, GdkEventButton* event, gpointer data) {
 
 // No other window: closing this one by any means ends the program.
 gboolean on_delete(GtkWidget*, GdkEvent*, gpointer) {
-    gtk_main_quit();
+    last_guard([] { gtk_main_quit(); });
     return TRUE;
 }
 
 void on_destroy(GtkWidget*, gpointer) {
-    gtk_main_quit();
+    last_guard([] { gtk_main_quit(); });
 }
 
 GtkWidget* make_window(Shell& shell) {
@@ -129,8 +118,8 @@ GtkWidget* make_window(Shell& shell) {
 }
 
 int run() {
-    static Shell shell; // lives until the process ends, as the form must
-    guarded([] { shell.form.Form_Load(); }); // before the window is first shown
+    static Shell shell;                         // lives until the process ends, as the form must
+    last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
     GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
     gtk_main();
@@ -148,6 +137,6 @@ int main(int argc, char** argv) {
     if (!gtk_init_check(&argc, &argv))
         return 1;
     int code = 1;
-    guarded([&] { code = run(); });
+    last_guard([&] { code = run(); });
     return code;
 }

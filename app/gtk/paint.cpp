@@ -1,13 +1,14 @@
+// Cairo painting of the window, frame included (the toolkit draws none for an undecorated
+// window). GTK double-buffers every draw, so a hover change never flickers.
 #include "app/gtk/paint.h"
 
 #include <gdk/gdk.h>
 #include <pango/pangocairo.h>
 
-#include <cmath>
-
 #include "app/forms/colors.h"
-#include "app/gtk/pixbuf_picture.h"
-#include "app/gtk/text_layout.h"
+#include "app/gtk/picture.h"
+#include "app/gtk/text.h"
+#include "app/gtk/units.h"
 
 namespace gtk_shell {
 namespace {
@@ -23,10 +24,6 @@ void set_color(cairo_t* cr, std::uint32_t bgr) {
 
 void set_system_color(cairo_t* cr, int index) {
     set_color(cr, forms::classic_system_color(index));
-}
-
-double px(float twips) {
-    return std::round(static_cast<double>(twips) / forms::kTwipsPerPixel);
 }
 
 // One ring of the frame, `inset` pixels in: top and left in one colour, bottom and right in
@@ -58,11 +55,10 @@ void paint_label(cairo_t* cr, const forms::Label& label) {
     if (!label.shown() || label.caption().empty())
         return;
     const forms::Rect& box = label.box();
-    const double left = px(box.left), top = px(box.top);
+    const double left = to_px(box.left), top = to_px(box.top);
     cairo_save(cr);
     // A fixed box cuts its text off; a self-sizing one fits it anyway.
-    cairo_rectangle(cr, left, top, std::ceil(box.width / forms::kTwipsPerPixel),
-                    std::ceil(box.height / forms::kTwipsPerPixel));
+    cairo_rectangle(cr, left, top, ceil_px(box.width), ceil_px(box.height));
     cairo_clip(cr);
     set_color(cr, forms::to_bgr(label.fore_color(), forms::classic_system_color));
     const auto layout = make_layout(label.caption(), label.font());
@@ -74,7 +70,8 @@ void paint_label(cairo_t* cr, const forms::Label& label) {
 } // namespace
 
 PixelSize client_size_px(const forms::Form& form) {
-    return {static_cast<int>(px(form.client_width())), static_cast<int>(px(form.client_height()))};
+    return {static_cast<int>(to_px(form.client_width())),
+            static_cast<int>(to_px(form.client_height()))};
 }
 
 PixelSize outer_size_px(const forms::Form& form) {
@@ -99,10 +96,8 @@ void paint_client(cairo_t* cr, const forms::Form& form) {
     set_color(cr, forms::to_bgr(form.back_color(), forms::classic_system_color));
     cairo_paint(cr);
     paint_picture(cr, form);
-    for (const forms::Label& label : form.plain_labels())
-        paint_label(cr, label);
-    for (const forms::Label& label : form.label_array().all())
-        paint_label(cr, label);
+    for (const forms::StackedLabel& layer : form.stacking()) // the order the mouse sees
+        paint_label(cr, *layer.label);
     cairo_restore(cr);
 }
 

@@ -1,6 +1,6 @@
 // The painter shared by the window and `tavik-check --render`: the 3 px raised dialog frame,
-// then the client: white, the picture unscaled from the top-left, the title, the shown item
-// labels in index order, each transparent. Reads the form; never changes it.
+// then the client: the back colour, the picture unscaled from the top-left, the title, the
+// shown item labels in index order, letters only. Reads the form; never changes it.
 #pragma once
 
 #include <cairo.h>
@@ -10,8 +10,6 @@
 #include "app/forms/form.h"
 
 namespace gtk_shell {
-
-inline constexpr int kFramePx = 3;
 
 struct PixelSize {
     int width = 0;

@@ -8,13 +8,16 @@
 #include <memory>
 #include <optional>
 
-#include "app/win32/dpi.h"
-#include "app/win32/fonts.h"
+#include "app/forms/last_guard.h"
 #include "app/win32/paint.h"
-#include "app/win32/platform_win32.h"
+#include "app/win32/platform.h"
+#include "app/win32/text.h"
+#include "app/win32/units.h"
 #include "menu/frm_tavik_main.h"
 
 namespace {
+
+using forms::last_guard;
 
 constexpr wchar_t kClassName[] = L"TavikMenu";
 // A popup with the 3 px dialog frame: no caption, no system menu, no icon, not resizable.
@@ -24,21 +27,13 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 constexpr UINT kDpiChanged = 0x02E0; // WM_DPICHANGED, newer than some SDK headers
 
 struct Shell {
-    win32::FontCache fonts;
-    std::unique_ptr<win32::PlatformWin32> platform;
+    win32_shell::FontCache fonts;
+    std::unique_ptr<win32_shell::Win32Platform> platform;
     std::unique_ptr<menu::frmTavikMain> form;
-    std::unique_ptr<win32::Painter> painter;
+    std::unique_ptr<win32_shell::Painter> painter;
 };
 
 Shell* g_shell = nullptr; // the one window's state, for the window procedure
-
-// Nothing may unwind through the window system, and no error ever reaches the user.
-template <class F> void guarded(F&& f) noexcept {
-    try {
-        f();
-    } catch (...) {
-    }
-}
 
 // Functions of newer Windows versions, looked up so the program still starts on Windows 7.
 template <class Fn> Fn user32_function(const char* name) {
@@ -51,7 +46,7 @@ unsigned screen_dpi() {
     const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen != nullptr)
         ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<unsigned>(dpi) : win32::kBaseDpi;
+    return dpi > 0 ? static_cast<unsigned>(dpi) : win32_shell::kBaseDpi;
 }
 
 unsigned window_dpi(HWND window, unsigned fallback) {
@@ -63,7 +58,8 @@ unsigned window_dpi(HWND window, unsigned fallback) {
 
 // The outer rectangle for the designed client area, centred on the primary screen.
 RECT centred_window(const forms::Form& form, unsigned dpi) {
-    RECT r{0, 0, win32::to_px(form.client_width(), dpi), win32::to_px(form.client_height(), dpi)};
+    RECT r{0, 0, win32_shell::to_px(form.client_width(), dpi),
+           win32_shell::to_px(form.client_height(), dpi)};
     using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjust = user32_function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
     if (adjust == nullptr || !adjust(&r, kStyle, FALSE, kExStyle, dpi))
@@ -76,8 +72,8 @@ RECT centred_window(const forms::Form& form, unsigned dpi) {
 
 forms::Point twips_at(LPARAM lparam) {
     const unsigned dpi = g_shell->platform->dpi();
-    return forms::Point{win32::to_twips(GET_X_LPARAM(lparam), dpi),
-                        win32::to_twips(GET_Y_LPARAM(lparam), dpi)};
+    return forms::Point{win32_shell::to_twips(GET_X_LPARAM(lparam), dpi),
+                        win32_shell::to_twips(GET_Y_LPARAM(lparam), dpi)};
 }
 
 void button_down(HWND window, forms::MouseButton button, LPARAM lparam) {
@@ -97,7 +93,7 @@ bool set_cursor(HWND window) {
     if (!GetCursorPos(&p) || !ScreenToClient(window, &p))
         return false;
     const unsigned dpi = g_shell->platform->dpi();
-    const forms::Point at{win32::to_twips(p.x, dpi), win32::to_twips(p.y, dpi)};
+    const forms::Point at{win32_shell::to_twips(p.x, dpi), win32_shell::to_twips(p.y, dpi)};
     SetCursor(g_shell->platform->cursor(g_shell->form->cursor_at(at)));
     return true;
 }
@@ -174,20 +170,21 @@ std::optional<LRESULT> handle(HWND window, UINT message, WPARAM wparam, LPARAM l
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     std::optional<LRESULT> result;
     if (g_shell != nullptr && g_shell->form)
-        guarded([&] { result = handle(window, message, wparam, lparam); });
+        last_guard([&] { result = handle(window, message, wparam, lparam); });
     return result ? *result : DefWindowProcW(window, message, wparam, lparam);
 }
 
 int run(HINSTANCE instance) {
     Shell shell;
-    shell.platform = std::make_unique<win32::PlatformWin32>(instance, shell.fonts, screen_dpi());
+    shell.platform =
+        std::make_unique<win32_shell::Win32Platform>(instance, shell.fonts, screen_dpi());
     shell.form = std::make_unique<menu::frmTavikMain>(*shell.platform);
-    shell.painter = std::make_unique<win32::Painter>(instance, shell.fonts);
+    shell.painter = std::make_unique<win32_shell::Painter>(instance, shell.fonts);
     g_shell = &shell;
     struct Unregister {
         ~Unregister() { g_shell = nullptr; }
     } unregister;
-    guarded([&] { shell.form->Form_Load(); }); // before the window is first shown
+    last_guard([&] { shell.form->Form_Load(); }); // before the window is first shown
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -227,7 +224,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // OLE decodes the settings' picture.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 0;
-    guarded([&] { code = run(instance); });
+    last_guard([&] { code = run(instance); });
     if (SUCCEEDED(com))
         CoUninitialize();
     return code;

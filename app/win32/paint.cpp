@@ -5,11 +5,11 @@
 #include <climits>
 
 #include "app/forms/colors.h"
-#include "app/win32/dpi.h"
-#include "app/win32/platform_win32.h"
+#include "app/win32/picture.h"
 #include "app/win32/resource_ids.h"
+#include "app/win32/units.h"
 
-namespace win32 {
+namespace win32_shell {
 namespace {
 
 // BeginPaint/EndPaint as one scope, so the window is validated whatever happens inside.
@@ -79,12 +79,9 @@ void Painter::draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client) {
 
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    for (const forms::Label& label : form.plain_labels())
-        if (label.shown())
-            draw_label(dc, label, dpi);
-    for (const forms::Label& label : form.label_array().all())
-        if (label.shown())
-            draw_label(dc, label, dpi);
+    for (const forms::StackedLabel& layer : form.stacking()) // the order the mouse sees
+        if (layer.label->shown())
+            draw_label(dc, *layer.label, dpi);
 }
 
 void Painter::draw_background(HDC dc, const forms::Form& form, unsigned dpi) {
@@ -124,4 +121,4 @@ void Painter::draw_label(HDC dc, const forms::Label& label, unsigned dpi) {
                 &box, text.data(), n, nullptr);
 }
 
-} // namespace win32
+} // namespace win32_shell

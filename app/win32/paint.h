@@ -6,10 +6,10 @@
 #include <windows.h>
 
 #include "app/forms/form.h"
-#include "app/win32/fonts.h"
-#include "app/win32/gdi_handles.h"
+#include "app/win32/handles.h"
+#include "app/win32/text.h"
 
-namespace win32 {
+namespace win32_shell {
 
 class Painter {
 public:
@@ -28,4 +28,4 @@ private:
     SIZE background_size_{};
 };
 
-} // namespace win32
+} // namespace win32_shell

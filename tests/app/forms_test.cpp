@@ -214,7 +214,7 @@ TEST(Form, ABatchMeasuresAndRepaintsEachChangedLabelOnce) {
     }
     EXPECT_EQ(p.measures, 1);
     ASSERT_EQ(p.invalidated.size(), 1u);
-    EXPECT_EQ(p.invalidated[0].top, 1000);              // the old place ...
+    EXPECT_EQ(p.invalidated[0].top, 1000);                // the old place ...
     EXPECT_EQ(p.invalidated[0].bottom(), 3000 + 12 * 20); // ... and the new one
     EXPECT_GT(f.array()(0).box().width, width_before);
     EXPECT_EQ(f.array()(0).box().width, 16 * 12 * 12);

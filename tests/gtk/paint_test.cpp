@@ -12,8 +12,8 @@
 
 #include "app/forms/colors.h"
 #include "app/gtk/paint.h"
-#include "app/gtk/pixbuf_picture.h"
-#include "app/gtk/text_layout.h"
+#include "app/gtk/picture.h"
+#include "app/gtk/text.h"
 #include "menu/frm_tavik_main.h"
 #include "tools/tavik_check/headless_platform.h"
 

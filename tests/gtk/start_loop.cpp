@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
         request_close(display, window);
         if (!wait_for_exit(pid, Clock::now() + timeout)) {
             ++hangs;
-            std::printf("start %ld (pid %d): still running %ld s after a close request\n", i,
-                        pid, static_cast<long>(timeout.count()));
+            std::printf("start %ld (pid %d): still running %ld s after a close request\n", i, pid,
+                        static_cast<long>(timeout.count()));
             print_stacks_and_kill(pid);
         }
     }

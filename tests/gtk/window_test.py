@@ -165,6 +165,15 @@ def case_hover(d):
         m.move(40, 15)
         wait_for(lambda: m.cursor()[1] != "12,1", 5, what="arrow over the title")
         assert m.count(row, MAGENTA) > green_before
+        # Out of the window straight from the item: leaving changes nothing, the item stays
+        # highlighted. The root's cursor shows once the pointer is out; the highlight must
+        # then hold in every capture for a while, not just the first.
+        m.move(row[0] + 8, row[1] + 10)
+        wait_for(lambda: m.cursor()[1] == "12,1", 5, what="the hand over item 2")
+        d.move(1, 1)
+        wait_for(lambda: m.cursor()[1] != "12,1", 5, what="the root's cursor outside")
+        for _ in range(5):
+            assert m.count(row, MAGENTA) > green_before, "leaving the window kept the highlight"
     finally:
         m.close()
 

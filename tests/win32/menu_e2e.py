@@ -140,6 +140,16 @@ def scenario_hover(args, c):
                        "Exit restored")
         c.expect(True, "Exit highlights and restores like the items")
 
+        # Out of the window straight from an item: leaving changes nothing (no leave tracking),
+        # the item stays highlighted in every capture once the pointer is out.
+        menu.move(ITEM_LEFT + 10, ITEM_TOP + 9)
+        menu.wait_shot(lambda s: s.count(item_band(0), BLUE) > 40, "item 1 highlighted")
+        wait_for(is_hand, 5, what="the hand over item 1")
+        menu.desk.move(1, 1)
+        wait_for(lambda: not is_hand(), 5, what="the pointer out of the window")
+        c.expect(all(menu.shot().count(item_band(0), BLUE) > 40 for _ in range(5)),
+                 "leaving the window keeps the highlight")
+
 
 def scenario_click(args, c):
     """Clicks start the items' command lines from the disc's drive; Exit ends the menu."""

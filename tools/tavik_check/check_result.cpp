@@ -96,28 +96,28 @@ CheckResult run_check(menu::frmTavikMain& form) {
             b.right() > 0 && b.bottom() > 0 && b.left < window.right() && b.top < window.bottom();
         result.warnings.push_back(
             Warning{filled ? settings::item_key(static_cast<int>(i) + 1) : "Exit",
-                    visible ? "label_past_edge" : "label_outside", visible ? "label reaches past the edge of the window"
+                    visible ? "label_past_edge" : "label_outside",
+                    visible ? "label reaches past the edge of the window"
                             : "label lies outside the window and cannot be seen or clicked"});
     }
     // Commands are looked for as the Linux menu looks for them.
     const char* path_variable = std::getenv("PATH");
     const std::string folder = form.platform().executable_folder();
     const posix::SearchPlaces places{folder, posix::medium_root(folder),
-                                         path_variable != nullptr ? path_variable : ""};
+                                     path_variable != nullptr ? path_variable : ""};
     for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
         if (!labels[static_cast<std::size_t>(i)].shown())
             continue;
         const std::string key = settings::item_key(i + 1);
-        const auto command =
-            posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
+        const auto command = posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
         if (command.program.empty() && collector.reported_item(i + 1))
             continue; // a missing item is reported already
         if (!posix::resolve_program(command.program, places))
             result.warnings.push_back(
                 Warning{key, command.program.empty() ? "no_command" : "program_not_found",
                         command.program.empty()
-                                 ? "no command: clicking the item does nothing"
-                                 : "command whose program cannot be found: " + command.program});
+                            ? "no command: clicking the item does nothing"
+                            : "command whose program cannot be found: " + command.program});
     }
     return result;
 }

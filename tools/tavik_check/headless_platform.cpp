@@ -1,7 +1,7 @@
 #include "tools/tavik_check/headless_platform.h"
 
-#include "app/gtk/pixbuf_picture.h"
-#include "app/gtk/text_layout.h"
+#include "app/gtk/picture.h"
+#include "app/gtk/text.h"
 
 namespace check {
 

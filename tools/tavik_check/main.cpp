@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/gtk/paint.h"
+#include "settings/ascii_case.h"
 #include "settings/menu_settings.h"
 #include "tools/tavik_check/check_result.h"
 #include "tools/tavik_check/headless_platform.h"
@@ -20,11 +21,7 @@ constexpr const char* kUsage =
     "usage: tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]\n";
 
 bool named_autorun_inf(const fs::path& p) {
-    std::string name = p.filename().string();
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return name == settings::kSettingsFileName;
+    return settings::equal_ignoring_ascii_case(p.filename().string(), settings::kSettingsFileName);
 }
 
 // The disc folder for a DIR or an autorun.inf FILE argument; empty when unusable.

@@ -51,7 +51,8 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
     out << "],\n \"warnings\": [";
     for (std::size_t i = 0; i < r.warnings.size(); ++i)
         out << (i ? ",\n  " : "\n  ") << "{\"key\": " << json_string(r.warnings[i].key)
-            << ", \"kind\": " << json_string(r.warnings[i].kind) << ", \"message\": " << json_string(r.warnings[i].message) << "}";
+            << ", \"kind\": " << json_string(r.warnings[i].kind)
+            << ", \"message\": " << json_string(r.warnings[i].message) << "}";
     out << "]}\n";
 }
 

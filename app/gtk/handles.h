@@ -1,6 +1,8 @@
-// Owning pointers for GLib objects, so every reference is released on every path.
+// Owning pointers for the GLib, pango and cairo objects the shell creates, so every reference
+// is released exactly once, on every path. Borrowed objects are never wrapped.
 #pragma once
 
+#include <cairo.h>
 #include <glib-object.h>
 #include <pango/pango.h>
 
@@ -17,5 +19,10 @@ struct FontDescriptionFree {
     void operator()(PangoFontDescription* p) const { pango_font_description_free(p); }
 };
 using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescriptionFree>;
+
+struct SurfaceDestroy {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
 
 } // namespace gtk_shell

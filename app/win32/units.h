@@ -1,10 +1,10 @@
 // Twips in the core, pixels on the screen: the conversions at a given DPI. Exact at 96 DPI,
-// where 15 twips make one pixel.
+// where 15 twips make one pixel. No frame size: the system draws the dialog frame.
 #pragma once
 
 #include <cmath>
 
-namespace win32 {
+namespace win32_shell {
 
 inline constexpr unsigned kBaseDpi = 96;
 inline constexpr float kTwipsPerInch = 1440.0f;
@@ -22,4 +22,4 @@ inline int scale_px(int px, unsigned dpi) {
     return static_cast<int>(std::lround(static_cast<double>(px) * dpi / kBaseDpi));
 }
 
-} // namespace win32
+} // namespace win32_shell

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace win32 {
+namespace win32_shell {
 
 // A GDI object (font, bitmap) deleted with DeleteObject.
 template <class Handle> class GdiObject {
@@ -74,4 +74,4 @@ private:
     HGDIOBJ old_;
 };
 
-} // namespace win32
+} // namespace win32_shell

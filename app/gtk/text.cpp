@@ -1,17 +1,17 @@
-#include "app/gtk/text_layout.h"
+// Pango layouts and metrics for the labels, at the fixed 96 DPI; measuring and painting share
+// them. No font substitution beyond a fallback family: fontconfig picks the face.
+#include "app/gtk/text.h"
 
 #include <pango/pangocairo.h>
 
 #include <cmath>
 #include <string>
 
-#include "app/forms/geometry.h"
 #include "app/forms/label.h"
+#include "app/gtk/units.h"
 
 namespace gtk_shell {
 namespace {
-
-constexpr double kDpi = 96.0;
 
 // Aliased letters in exactly the label's colour, as the classic Windows look had them.
 const cairo_font_options_t* label_font_options() {
@@ -79,7 +79,7 @@ GObjectPtr<PangoLayout> make_layout(std::string_view text, const forms::Font& fo
 
 // Whole pixels, as a Windows text measure gives them.
 float pango_to_twips(int units) {
-    return std::ceil(static_cast<float>(units) / PANGO_SCALE) * forms::kTwipsPerPixel;
+    return to_twips(std::ceil(static_cast<float>(units) / PANGO_SCALE));
 }
 
 forms::Extent measure_text(std::string_view text, const forms::Font& font) {

@@ -6,7 +6,7 @@
 #include <gtk/gtk.h>
 
 #include "app/forms/platform.h"
-#include "app/gtk/gobject_ptr.h"
+#include "app/gtk/handles.h"
 
 namespace gtk_shell {
 

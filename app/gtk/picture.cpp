@@ -1,4 +1,6 @@
-#include "app/gtk/pixbuf_picture.h"
+// Picture files through gdk-pixbuf, kept as cairo surfaces, and the embedded background
+// bitmap decoded by hand. Every kind gdk-pixbuf has a loader for is shown, more than on Win32.
+#include "app/gtk/picture.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,28 +8,39 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
-#include "app/gtk/embedded_assets.h"
+#include "assets/embedded_assets.h"
 #include "settings/path_case.h"
 
 namespace gtk_shell {
 namespace {
 
-// A regular file we may read; stat first, so a FIFO or device is never opened.
-bool readable_file(const std::string& path) {
+// Enough of a file to find a JPEG's size behind its metadata segments.
+constexpr std::size_t kPictureHeadBytes = 256 * 1024;
+
+// The first bytes of a regular file we may read; stat first, so a FIFO or device is never
+// opened. nullopt when it is no such file.
+std::optional<std::vector<unsigned char>> file_head(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+        return std::nullopt;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return false;
+        return std::nullopt;
+    std::vector<unsigned char> head(kPictureHeadBytes);
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::read(fd, head.data() + got, head.size() - got);
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
     ::close(fd);
-    return true;
+    head.resize(got);
+    return head;
 }
-
-} // namespace
-
-namespace {
 
 // The top-left w x h pixels of a pixbuf as a cairo image surface (alpha premultiplied). Needs no
 // display, so the embedded background can be made before GTK has one.
@@ -74,19 +87,27 @@ std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) 
     std::string unix_path = path;
     std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
     unix_path = settings::resolve_case_insensitive(unix_path);
-    if (!readable_file(unix_path))
+    // Only a regular file whose header declares a sane size goes to the decoder, as on Win32.
+    const auto head = file_head(unix_path);
+    if (!head)
+        return nullptr;
+    const forms::PictureHeader header = forms::read_picture_header(*head);
+    if (!forms::picture_size_acceptable(header))
         return nullptr;
     int width = 0, height = 0;
-    if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr || width <= 0 ||
-        height <= 0 || width > forms::kMaxPictureSide || height > forms::kMaxPictureSide ||
-        static_cast<long long>(width) * height > forms::kMaxPicturePixels)
+    if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr)
+        return nullptr; // no loader knows it
+    if (header.kind == forms::PictureKind::Unknown &&
+        !forms::picture_size_within_limits(width, height))
         return nullptr;
     GError* error = nullptr;
     GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new_from_file(unix_path.c_str(), &error));
     if (error != nullptr)
         g_error_free(error);
-    if (!pixbuf || gdk_pixbuf_get_width(pixbuf.get()) > forms::kMaxPictureSide ||
-        gdk_pixbuf_get_height(pixbuf.get()) > forms::kMaxPictureSide)
+    // The same limits on what was decoded: a decoder need not make what the header declared;
+    // gdk-pixbuf also decodes kinds the header reader does not know (SVG, XPM, TIFF, ...).
+    if (!pixbuf || !forms::picture_size_within_limits(gdk_pixbuf_get_width(pixbuf.get()),
+                                                      gdk_pixbuf_get_height(pixbuf.get())))
         return nullptr;
     return std::make_shared<const PixbufPicture>(pixbuf);
 }
@@ -129,8 +150,8 @@ cairo_surface_t* decode_embedded_bmp(std::span<const unsigned char> bytes) {
     const auto width = static_cast<std::int32_t>(le32(&bytes[18]));
     const auto height = static_cast<std::int32_t>(le32(&bytes[22]));
     const unsigned bpp = bytes[28] | (static_cast<unsigned>(bytes[29]) << 8);
-    if (width <= 0 || height <= 0 || width > kMaxShownSide || height > kMaxShownSide ||
-        bpp != 24 || le32(&bytes[30]) != 0)
+    if (width <= 0 || height <= 0 || width > kMaxShownSide || height > kMaxShownSide || bpp != 24 ||
+        le32(&bytes[30]) != 0)
         return nullptr;
     const std::size_t w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
     const std::size_t row = (w * 3 + 3) / 4 * 4;
@@ -160,7 +181,7 @@ cairo_surface_t* decode_embedded_bmp(std::span<const unsigned char> bytes) {
 
 const PixbufPicture* designed_background() {
     static const std::unique_ptr<const PixbufPicture> picture = [] {
-        cairo_surface_t* surface = decode_embedded_bmp(background_bmp());
+        cairo_surface_t* surface = decode_embedded_bmp(assets::background_bmp());
         return surface != nullptr ? std::make_unique<const PixbufPicture>(surface) : nullptr;
     }();
     return picture.get();

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace gtk_shell {
+namespace posix {
 
 // The child's process id, or -1 when nothing was started (exec failed included).
 pid_t start_process(const std::string& path, const std::vector<std::string>& arguments);
 
-} // namespace gtk_shell
+} // namespace posix

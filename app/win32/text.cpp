@@ -1,11 +1,15 @@
-// Label fonts for GDI: face substitution, point-to-pixel height, and a small cache.
-#include "app/win32/fonts.h"
+// Label fonts for GDI (face substitution, point-to-pixel height, a small cache) and the text
+// measure on a memory DC, so it works before the window exists.
+#include "app/win32/text.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
-namespace win32 {
+#include "app/win32/units.h"
+
+namespace win32_shell {
 namespace {
 
 // Hovering cycles through a handful of fonts; anything beyond this is a run of unusual
@@ -51,4 +55,18 @@ HFONT FontCache::get(const forms::Font& font, unsigned dpi) {
     return entries_.back().font.get();
 }
 
-} // namespace win32
+forms::Extent measure_text(FontCache& fonts, std::string_view text, const forms::Font& font,
+                           unsigned dpi) {
+    MemoryDc dc(nullptr);
+    HFONT handle = fonts.get(font, dpi);
+    if (!dc || handle == nullptr)
+        return {};
+    Selection selected(dc.get(), handle);
+    SIZE size{};
+    const int n = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    if (!GetTextExtentPoint32A(dc.get(), text.data(), n, &size))
+        return {};
+    return forms::Extent{to_twips(size.cx, dpi), to_twips(size.cy, dpi)};
+}
+
+} // namespace win32_shell

@@ -1,4 +1,6 @@
-#include "app/gtk/platform_gtk.h"
+// The GTK services behind the forms core. Programs are found and started by app/posix; the
+// hand cursor comes from the embedded hand.cur, as Win32 loads it from the resources.
+#include "app/gtk/platform.h"
 
 #include <unistd.h>
 
@@ -6,18 +8,36 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/gtk/command_line.h"
-#include "app/gtk/hand_cursor.h"
-#include "app/gtk/pixbuf_picture.h"
-#include "app/gtk/program_start.h"
-#include "app/gtk/text_layout.h"
+#include "app/forms/last_guard.h"
+#include "app/gtk/picture.h"
+#include "app/gtk/text.h"
+#include "app/gtk/units.h"
+#include "app/posix/command_line.h"
+#include "app/posix/program_start.h"
+#include "assets/embedded_assets.h"
 
 namespace gtk_shell {
 namespace {
 
+// Where hand.cur's fingertip is.
+constexpr int kHandHotX = 12;
+constexpr int kHandHotY = 1;
+// Positions are rounded to pixels when painted: one pixel of margin around a repaint.
+constexpr double kRepaintMargin = 1;
+
 // GLib waits for each started program, so none stays a zombie; the menu never looks at it.
 void on_child_exit(GPid pid, gint, gpointer) {
-    g_spawn_close_pid(pid);
+    forms::last_guard([&] { g_spawn_close_pid(pid); });
+}
+
+// The embedded hand.cur, hot spot at the fingertip; the theme's hand when it cannot be decoded.
+GObjectPtr<GdkCursor> make_hand_cursor(GdkDisplay* display) {
+    // gdk-pixbuf's ico loader reads cursor files too.
+    const auto image = decode_image(assets::hand_cur(), "ico");
+    if (image)
+        return GObjectPtr<GdkCursor>(
+            gdk_cursor_new_from_pixbuf(display, image.get(), kHandHotX, kHandHotY));
+    return GObjectPtr<GdkCursor>(gdk_cursor_new_for_display(display, GDK_HAND2));
 }
 
 } // namespace
@@ -43,10 +63,10 @@ forms::Extent GtkPlatform::measure_text(std::string_view text, const forms::Font
 void GtkPlatform::invalidate(const forms::Rect& area) {
     if (client_ == nullptr || area.empty())
         return;
-    const double t = forms::kTwipsPerPixel;
-    // One pixel of margin: positions are rounded to pixels when painted.
-    const double left = std::floor(area.left / t) - 1, top = std::floor(area.top / t) - 1;
-    const double right = std::ceil(area.right() / t) + 1, bottom = std::ceil(area.bottom() / t) + 1;
+    const double left = floor_px(area.left) - kRepaintMargin;
+    const double top = floor_px(area.top) - kRepaintMargin;
+    const double right = ceil_px(area.right()) + kRepaintMargin;
+    const double bottom = ceil_px(area.bottom()) + kRepaintMargin;
     const double limit = 1 << 20;
     auto clamp = [&](double v) { return static_cast<int>(std::fmax(-limit, std::fmin(limit, v))); };
     gtk_widget_queue_draw_area(client_, clamp(left), clamp(top), clamp(right - left),
@@ -74,14 +94,14 @@ void GtkPlatform::set_cursor(forms::Cursor cursor) {
 }
 
 bool GtkPlatform::start_program(const std::string& command_line) {
-    const CommandLine command = split_command_line(command_line);
+    const posix::CommandLine command = posix::split_command_line(command_line);
     const char* path_variable = std::getenv("PATH");
-    const SearchPlaces places{executable_folder_, medium_root(executable_folder_),
-                              path_variable != nullptr ? path_variable : ""};
-    const auto program = resolve_program(command.program, places);
+    const posix::SearchPlaces places{executable_folder_, posix::medium_root(executable_folder_),
+                                     path_variable != nullptr ? path_variable : ""};
+    const auto program = posix::resolve_program(command.program, places);
     if (!program)
         return false;
-    const pid_t pid = start_process(*program, command.arguments);
+    const pid_t pid = posix::start_process(*program, command.arguments);
     if (pid <= 0)
         return false;
     g_child_watch_add(pid, on_child_exit, nullptr);

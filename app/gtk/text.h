@@ -1,6 +1,6 @@
-// One place that turns a label's text and font into a pango layout, used both to measure
-// (self-sizing labels, the check tool) and to paint, so boxes and pixels cannot drift apart.
-// Fixed resolution (96 DPI) and font options: the same metrics on every screen and scale.
+// Label text through pango: one place turns text and font into a layout, for measuring
+// (self-sizing labels, the check tool) and painting, so boxes and pixels cannot drift apart.
+// Fixed 96 DPI and font options: the same metrics on every screen; no font cache needed.
 #pragma once
 
 #include <pango/pango.h>
@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/forms/platform.h"
-#include "app/gtk/gobject_ptr.h"
+#include "app/gtk/handles.h"
 
 namespace gtk_shell {
 

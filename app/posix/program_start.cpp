@@ -1,4 +1,4 @@
-#include "app/gtk/program_start.h"
+#include "app/posix/program_start.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -6,7 +6,7 @@
 
 extern char** environ;
 
-namespace gtk_shell {
+namespace posix {
 namespace {
 
 // posix_spawn's attribute and file-action objects, released on every path.
@@ -69,4 +69,4 @@ pid_t start_process(const std::string& path, const std::vector<std::string>& arg
     return pid;
 }
 
-} // namespace gtk_shell
+} // namespace posix

@@ -10,15 +10,15 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/gtk/command_line.h"
-#include "app/gtk/program_start.h"
+#include "app/posix/command_line.h"
+#include "app/posix/program_start.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using gtk_shell::CommandLine;
-using gtk_shell::SearchPlaces;
-using gtk_shell::split_command_line;
+using posix::CommandLine;
+using posix::SearchPlaces;
+using posix::split_command_line;
 
 struct SplitCase {
     const char* line;
@@ -123,7 +123,7 @@ TEST_F(CommandResolve, LooksWhereAWindowsDiscMeans) {
         {"pathdir/onpath.sh", std::nullopt}, // a relative path never searches PATH
     };
     for (const Case& c : cases)
-        EXPECT_EQ(gtk_shell::resolve_program(c.program, places), c.expected) << c.program;
+        EXPECT_EQ(posix::resolve_program(c.program, places), c.expected) << c.program;
 }
 
 TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {
@@ -131,7 +131,7 @@ TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {
     struct stat here {
     }, up{};
     ASSERT_EQ(stat(deep.c_str(), &here), 0);
-    const std::string root = gtk_shell::medium_root(deep);
+    const std::string root = posix::medium_root(deep);
     ASSERT_EQ(stat(root.c_str(), &up), 0);
     EXPECT_EQ(up.st_dev, here.st_dev);
     EXPECT_EQ(deep.rfind(root == "/" ? "/" : root + "/", 0), 0u) << root;
@@ -147,10 +147,10 @@ TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {
     if (stat("/dev/shm", &shm) == 0 && stat("/dev", &dev) == 0 && shm.st_dev != dev.st_dev) {
         char pattern[] = "/dev/shm/tavik-medium-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        EXPECT_EQ(gtk_shell::medium_root(pattern), "/dev/shm");
+        EXPECT_EQ(posix::medium_root(pattern), "/dev/shm");
         fs::remove_all(pattern);
     }
-    EXPECT_EQ(gtk_shell::medium_root("relative/path"), "relative/path");
+    EXPECT_EQ(posix::medium_root("relative/path"), "relative/path");
 }
 
 using ProgramStart = TempTree;
@@ -185,7 +185,7 @@ TEST_F(ProgramStart, OwnSessionNullStreamsArgumentsUnchanged) {
                                         "mv '" +
                                         out + ".tmp' '" + out + "'\n",
                                     true);
-    const pid_t pid = gtk_shell::start_process(script, {"a b", "", "\"q\"", "-x"});
+    const pid_t pid = posix::start_process(script, {"a b", "", "\"q\"", "-x"});
     ASSERT_GT(pid, 0);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -201,10 +201,10 @@ TEST_F(ProgramStart, NothingStartsWithoutAnExecutable) {
                                         "\x7f"
                                         "ELF garbage",
                                         true);
-    EXPECT_EQ(gtk_shell::start_process(text, {}), -1);
-    EXPECT_EQ(gtk_shell::start_process(root_, {}), -1);
-    EXPECT_EQ(gtk_shell::start_process(root_ + "/missing", {}), -1);
-    EXPECT_EQ(gtk_shell::start_process(no_shebang, {}), -1);
+    EXPECT_EQ(posix::start_process(text, {}), -1);
+    EXPECT_EQ(posix::start_process(root_, {}), -1);
+    EXPECT_EQ(posix::start_process(root_ + "/missing", {}), -1);
+    EXPECT_EQ(posix::start_process(no_shebang, {}), -1);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// Pictures through gdk-pixbuf: files named in the settings (path found case-insensitively,
-// `\` read as `/`, declared size checked before decoding) and the embedded background.
+// Pictures through gdk-pixbuf and cairo: files named in the settings (path found
+// case-insensitively, `\` read as `/`, declared size checked before decoding) and the embedded
+// background. No scaling: the window's DPI is fixed.
 #pragma once
 
 #include <cairo.h>
@@ -11,7 +12,7 @@
 
 #include "app/forms/picture_header.h"
 #include "app/forms/platform.h"
-#include "app/gtk/gobject_ptr.h"
+#include "app/gtk/handles.h"
 
 namespace gtk_shell {
 
@@ -30,12 +31,9 @@ public:
     cairo_surface_t* surface() const { return surface_.get(); }
 
 private:
-    struct SurfaceRelease {
-        void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-    };
     int width_;
     int height_;
-    std::unique_ptr<cairo_surface_t, SurfaceRelease> surface_;
+    SurfacePtr surface_;
 };
 
 // nullptr for a missing, unreadable or oversized file, a folder or anything not a picture.

@@ -1,16 +1,17 @@
-// The GDI fonts of the labels, shared by text measurement and painting so that a label's box
-// and its pixels always agree. Fonts are made per DPI and kept for the run.
+// Label text through GDI: the fonts, shared by measuring and painting so that a label's box and
+// its pixels always agree, made per DPI and kept for the run. ANSI text only, as the core has it.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/forms/platform.h"
-#include "app/win32/gdi_handles.h"
+#include "app/win32/handles.h"
 
-namespace win32 {
+namespace win32_shell {
 
 // The character height in pixels (negative, as CreateFont takes it) of a size in points;
 // fractional sizes such as 13.5 pt round to the nearest pixel.
@@ -37,4 +38,8 @@ private:
     std::vector<Entry> entries_;
 };
 
-} // namespace win32
+// One line of text in the font at a DPI, in twips; zero when GDI cannot measure it.
+forms::Extent measure_text(FontCache& fonts, std::string_view text, const forms::Font& font,
+                           unsigned dpi);
+
+} // namespace win32_shell

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <span>
 
-namespace gtk_shell {
+namespace assets {
 
 std::span<const unsigned char> background_bmp();
 std::span<const unsigned char> hand_cur();
 
-} // namespace gtk_shell
+} // namespace assets

@@ -5,36 +5,14 @@
 
 #include <windows.h>
 
-#include <olectl.h>
-
 #include "app/forms/platform.h"
-#include "app/win32/fonts.h"
+#include "app/win32/text.h"
 
-namespace win32 {
+namespace win32_shell {
 
-// A picture decoded by OLE (BMP, GIF, JPEG, ICO, WMF, EMF).
-class OlePicture final : public forms::Picture {
+class Win32Platform final : public forms::Platform {
 public:
-    OlePicture(IPicture* picture, int width_px, int height_px)
-        : picture_(picture), width_(width_px), height_(height_px) {}
-    ~OlePicture() override { picture_->Release(); }
-    OlePicture(const OlePicture&) = delete;
-    OlePicture& operator=(const OlePicture&) = delete;
-
-    int width_px() const override { return width_; }
-    int height_px() const override { return height_; }
-    // Draws the whole picture into the rectangle (pixels of dc).
-    void render(HDC dc, int x, int y, int width, int height) const;
-
-private:
-    IPicture* picture_;
-    int width_;
-    int height_;
-};
-
-class PlatformWin32 final : public forms::Platform {
-public:
-    PlatformWin32(HINSTANCE instance, FontCache& fonts, unsigned dpi);
+    Win32Platform(HINSTANCE instance, FontCache& fonts, unsigned dpi);
 
     // Repaints go to this window from now on.
     void attach(HWND window) { window_ = window; }
@@ -60,4 +38,4 @@ private:
     HCURSOR arrow_;
 };
 
-} // namespace win32
+} // namespace win32_shell

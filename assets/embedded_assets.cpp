@@ -1,6 +1,6 @@
 // The bytes come from the assembler's .incbin; the build passes the asset paths as string
 // literals and makes this file depend on them.
-#include "app/gtk/embedded_assets.h"
+#include "assets/embedded_assets.h"
 
 #define TAVIK_EMBED(symbol, file)                                                                  \
     __asm__(".section .rodata\n"                                                                   \
@@ -21,7 +21,7 @@ extern const unsigned char tavik_hand_cur_begin[];
 extern const unsigned char tavik_hand_cur_end[];
 }
 
-namespace gtk_shell {
+namespace assets {
 
 std::span<const unsigned char> background_bmp() {
     return {tavik_background_bmp_begin, tavik_background_bmp_end};
@@ -31,4 +31,4 @@ std::span<const unsigned char> hand_cur() {
     return {tavik_hand_cur_begin, tavik_hand_cur_end};
 }
 
-} // namespace gtk_shell
+} // namespace assets

@@ -1,16 +1,15 @@
-#include "app/gtk/command_line.h"
+#include "app/posix/command_line.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "settings/blanks.h"
 #include "settings/path_case.h"
 
-namespace gtk_shell {
+namespace posix {
 namespace {
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
+using settings::is_blank;
 
 // Splits the arguments after the program the way CommandLineToArgvW does.
 std::vector<std::string> split_arguments(std::string_view s) {
@@ -159,4 +158,4 @@ std::optional<std::string> resolve_program(const std::string& program, const Sea
     return std::nullopt;
 }
 
-} // namespace gtk_shell
+} // namespace posix

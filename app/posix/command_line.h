@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gtk_shell {
+namespace posix {
 
 struct CommandLine {
     std::string program;                // as written, `\` already turned into `/`
@@ -35,4 +35,4 @@ struct SearchPlaces {
 // Folders and files without execute permission are never chosen.
 std::optional<std::string> resolve_program(const std::string& program, const SearchPlaces& places);
 
-} // namespace gtk_shell
+} // namespace posix
