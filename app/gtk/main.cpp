@@ -15,6 +15,7 @@ using gtk_shell::GtkPlatform;
 using gtk_shell::to_twips;
 
 struct Shell {
+    explicit Shell(const char* program) : platform(program) {}
     GtkPlatform platform;
     menu::frmTavikMain form{platform};
 };
@@ -117,8 +118,8 @@ GtkWidget* make_window(Shell& shell) {
     return window;
 }
 
-int run() {
-    static Shell shell;                         // lives until the process ends, as the form must
+int run(const char* program) {
+    static Shell shell(program);                // lives until the process ends, as the form must
     last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
     GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
     if (!gtk_init_check(&argc, &argv))
         return 1;
     int code = 1;
-    last_guard([&] { code = run(); });
+    const char* program = argc > 0 ? argv[0] : nullptr;
+    last_guard([&] { code = run(program); });
     return code;
 }

@@ -42,19 +42,41 @@ GObjectPtr<GdkCursor> make_hand_cursor(GdkDisplay* display) {
 
 } // namespace
 
-std::string running_executable_folder() {
-    char buffer[PATH_MAX + 1];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
-    if (n <= 0)
-        return {};
-    std::string path(buffer, static_cast<std::size_t>(n));
+namespace {
+
+std::string folder_of(const std::string& path) {
     const std::size_t cut = path.find_last_of('/');
     if (cut == std::string::npos)
         return {};
     return cut == 0 ? "/" : path.substr(0, cut);
 }
 
-GtkPlatform::GtkPlatform() : executable_folder_(running_executable_folder()) {}
+// The dynamic loader's own name (ld-linux-x86-64.so.2, ld-2.31.so, ...).
+bool is_dynamic_loader(const std::string& path) {
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    return name.rfind("ld-", 0) == 0 && name.find(".so") != std::string::npos;
+}
+
+} // namespace
+
+std::string running_executable_folder(const char* program) {
+    char buffer[PATH_MAX + 1];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0)
+        return {};
+    const std::string exe(buffer, static_cast<std::size_t>(n));
+    // Started as `ld-linux-x86-64.so.2 ./setup` (a medium without exec bits), the process's
+    // executable is the loader; the menu's own path is then only in argv[0].
+    if (is_dynamic_loader(exe) && program != nullptr) {
+        char resolved[PATH_MAX + 1];
+        if (::realpath(program, resolved) != nullptr)
+            return folder_of(resolved);
+    }
+    return folder_of(exe);
+}
+
+GtkPlatform::GtkPlatform(const char* program)
+    : executable_folder_(running_executable_folder(program)) {}
 
 forms::Extent GtkPlatform::measure_text(std::string_view text, const forms::Font& font) {
     return gtk_shell::measure_text(text, font);

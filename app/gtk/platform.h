@@ -12,7 +12,8 @@ namespace gtk_shell {
 
 class GtkPlatform : public forms::Platform {
 public:
-    GtkPlatform();
+    // program: argv[0], the executable's path when the dynamic loader started it.
+    explicit GtkPlatform(const char* program);
 
     // The client widget, once it exists; until then repaints and cursors are not needed.
     void attach(GtkWidget* client) { client_ = client; }
@@ -35,6 +36,6 @@ private:
 };
 
 // The folder of the running executable, from /proc/self/exe; "" when unknown.
-std::string running_executable_folder();
+std::string running_executable_folder(const char* program);
 
 } // namespace gtk_shell

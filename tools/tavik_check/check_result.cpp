@@ -66,7 +66,7 @@ std::vector<Warning> WarningCollector::take() {
     return out;
 }
 
-CheckResult run_check(menu::frmTavikMain& form) {
+CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
     WarningCollector collector;
     form.Form_Load(&collector);
     CheckResult result;
@@ -103,8 +103,9 @@ CheckResult run_check(menu::frmTavikMain& form) {
     // Commands are looked for as the Linux menu looks for them.
     const char* path_variable = std::getenv("PATH");
     const std::string folder = form.platform().executable_folder();
-    const posix::SearchPlaces places{folder, posix::medium_root(folder),
-                                     path_variable != nullptr ? path_variable : ""};
+    const posix::SearchPlaces places{
+        folder, medium == Medium::FolderIsRoot ? folder : posix::medium_root(folder),
+        path_variable != nullptr ? path_variable : ""};
     for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
         if (!labels[static_cast<std::size_t>(i)].shown())
             continue;

@@ -45,6 +45,10 @@ private:
 
 // Loads the menu into the form and checks the built menu: items on the Exit label, shown
 // labels outside the window, commands whose program the Linux menu would not find.
-CheckResult run_check(menu::frmTavikMain& form);
+// Where a command that starts with a separator looks: the medium holding the folder (the disc
+// as mounted), or the folder itself (an author's folder that becomes a disc's root).
+enum class Medium { HoldingFolder, FolderIsRoot };
+
+CheckResult run_check(menu::frmTavikMain& form, Medium medium = Medium::HoldingFolder);
 
 } // namespace check
