@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "menu/menu_fixture.h"
@@ -75,6 +77,43 @@ TEST(JsonWriter, BrokenUtf8IsReplaced) {
     EXPECT_EQ(check::json_string("a\xFFz"), "\"a\xEF\xBF\xBDz\"");
     EXPECT_EQ(check::json_number(13.5f), "13.5");
     EXPECT_EQ(check::json_number(-450.0f), "-450");
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> kinds_of(const check::CheckResult& r, const std::string& kind) {
+    std::vector<std::string> out;
+    for (const auto& w : r.warnings)
+        if (w.kind == kind)
+            out.push_back(w.key);
+    return out;
+}
+
+void write(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST_F(TavikCheck, WhatOnlyTheDiscShows) {
+    write(path("tools/setup.exe"), "MZ");
+    write(path("tools/SETUP.EXE"), "MZ");
+    write(path(std::string(65, 'n') + ".txt"), "");
+    write(path(std::string(60, 'k') + ".txt"), "");
+    // A PNG header: the Linux menu shows it, OLE on Windows cannot load it.
+    write(path("art.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10", 24));
+    platform.loadable_pictures = {path("art.png")};
+    load("Picture=art.png\nNrOfItems=3\nItem1=A,\\tools\\missing.exe /q\n"
+         "Item2=B,tools\\setup /q\nItem3=C,C:\\Windows\\notepad.exe\n");
+    const auto r = check::run_check(*form, check::Medium::FolderIsRoot);
+    // A leading backslash and a relative path are on the disc; ".exe" is added as Windows
+    // adds it; another drive is no business of the disc.
+    EXPECT_EQ(kinds_of(r, "windows_program_not_on_disc"), std::vector<std::string>{"Item1"});
+    EXPECT_EQ(kinds_of(r, "picture_format"), std::vector<std::string>{"Picture"});
+    EXPECT_EQ(kinds_of(r, "names_collide"), std::vector<std::string>{"tools/SETUP.EXE"});
+    EXPECT_EQ(kinds_of(r, "name_too_long"),
+              std::vector<std::string>{std::string(65, 'n') + ".txt"});
 }
 
 } // namespace

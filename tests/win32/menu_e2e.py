@@ -4,9 +4,11 @@ it, then its window, pixels, hover, clicks and ending checked from outside. Runs
 display and wineserver that wine_suite.py started.
 Usage: menu_e2e.py STATE_DIR SETUP_EXE HELPER_DIR ASSETS_DIR SCENARIO"""
 import os
+import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 from wine_menu import CLIENT, SCREEN, Checks, Menu  # noqa: E402  (puts tests/support on the path)
@@ -183,6 +185,47 @@ def scenario_click(args, c):
         c.expect(not process_gone(menu.proc), "the menu stays open after starting items")
         menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
         c.expect(menu.ended(), "clicking Exit ends the program")
+
+
+def scenario_disc_image(args, c):
+    """The image tavik-disc writes, mounted (fuseiso) and mapped as D:, started as D:\\setup.exe
+    from a folder on another drive: an item starts a program on the disc, Exit ends it."""
+    state = args[0]
+    author = tempfile.mkdtemp(prefix="author-", dir=state)
+    os.makedirs(os.path.join(author, "tools"))
+    with open(os.path.join(author, "autorun.inf"), "w") as f:
+        f.write(SETTINGS)
+    shutil.copy(os.path.join(args[2], "record_args.exe"), os.path.join(author, "tools", "record.exe"))
+    image, mount = os.path.join(state, "disc.iso"), os.path.join(state, "medium")
+    r = subprocess.run([os.environ["TAVIK_DISC_TOOL"], "--windows-setup", args[1],
+                        "--linux-setup", os.environ["TAVIK_LINUX_SETUP"], author, image],
+                       capture_output=True, text=True)
+    c.expect(r.returncode in (0, 1) and os.path.exists(image), f"tavik-disc wrote {image} {r.stderr}")
+    os.makedirs(mount, exist_ok=True)
+    subprocess.run(["fuseiso", image, mount], check=True)
+    record = os.path.join(state, "medium-record.txt")
+    try:
+        menu = Menu(args, {})
+        link = os.path.join(menu.env["WINEPREFIX"], "dosdevices", "d:")
+        os.remove(link)
+        os.symlink(mount, link)  # D: is the mounted image, not a folder
+        menu.env["TAVIK_RECORD"] = "Z:" + record.replace("/", "\\")
+        with menu:
+            menu.wait_shot(menu.painted, "the first paint from the mounted image")
+            menu.click(ITEM_LEFT + 10, ITEM_TOP + 9)
+            lines = lambda: open(record, encoding="latin-1").read().splitlines() \
+                if os.path.exists(record) else []
+            got = wait_for(lambda: lines() or None, 15, what="the item's program to run")
+            c.expect(got == ["\\tools\\record.exe first|D:\\"],
+                     f"an item starts its program from the medium, in D:\\ ({got})")
+            menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
+            c.expect(menu.ended(), "Exit ends the menu started from the image")
+    finally:
+        subprocess.run(["fusermount", "-u", mount], check=False)
+        shutil.rmtree(author, ignore_errors=True)
+        for path in (image, record):
+            if os.path.exists(path):
+                os.remove(path)
 
 
 def scenario_no_settings(args, c):

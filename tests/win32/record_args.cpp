@@ -1,5 +1,6 @@
 // A stand-in for a disc's installer: appends its command line and current folder, joined by
-// '|', as one line to record.txt beside itself, then ends. GUI subsystem: no console appears.
+// '|', as one line to record.txt beside itself (or to the file TAVIK_RECORD names, for a
+// read-only medium), then ends. GUI subsystem: no console appears.
 #include <windows.h>
 
 #include <string>
@@ -12,6 +13,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string path(module, n);
     path.resize(path.find_last_of('\\') + 1);
     path += "record.txt";
+    char named[MAX_PATH * 4];
+    const DWORD m = GetEnvironmentVariableA("TAVIK_RECORD", named, sizeof named);
+    if (m > 0 && m < sizeof named)
+        path.assign(named, m);
 
     char cwd[MAX_PATH * 4];
     const DWORD c = GetCurrentDirectoryA(sizeof cwd, cwd);

@@ -4,6 +4,7 @@
 
 #include "app/posix/command_line.h"
 #include "settings/ini_cache.h"
+#include "tools/tavik_check/disc_checks.h"
 
 namespace check {
 namespace {
@@ -120,6 +121,8 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
                             ? "no command: clicking the item does nothing"
                             : "command whose program cannot be found: " + command.program});
     }
+    for (Warning& w : disc_warnings(form, result.facts, folder, places.medium_root))
+        result.warnings.push_back(std::move(w));
     return result;
 }
 
