@@ -76,6 +76,9 @@ build win64
 win64=$root/$tree
 build win32
 win32=$root/$tree
+scripts/disc_roots.sh >&2
+build linux-disc
+linux_disc=$root/$tree
 
 # 1. The 32767-item load ------------------------------------------------------------------
 say "load benchmark"
@@ -287,6 +290,15 @@ i686-w64-mingw32-g++-win32 -std=c++20 -Os -ffunction-sections -fdata-sections -s
     "$tmp/runtime_floor.cpp" -o "$tmp/runtime_floor.exe"
 row "  i686 trivial static C++ program (string, exceptions)" \
     "$(kb "$(stat -c %s "$tmp/runtime_floor.exe")")" "-" "-"
+
+# 6. What the disc's Linux setup needs from a desktop ----------------------------------------
+read -r glibc glibcxx _ needed < <(python3 "$root/tests/disc/linux_symbols.py" \
+    "$linux_disc/setup" --print)
+ok=FAIL
+python3 "$root/tests/disc/linux_symbols.py" "$linux_disc/setup" >/dev/null && ok=ok
+row "linux-disc setup: highest glibc, libstdc++ symbol" "$glibc, $glibcxx" \
+    "<= GLIBC_2.31, <= GLIBCXX_3.4.28" "$ok"
+row "linux-disc setup: NEEDED" "$needed" "GTK 3 desktop libraries" "$ok"
 
 echo
 print_table

@@ -62,8 +62,8 @@ bool parse(int argc, char** argv, Options& o) {
     const fs::path here = own_folder();
     if (o.windows_setup.empty())
         o.windows_setup = (here / "../win32/app/win32/setup.exe").lexically_normal().string();
-    if (o.linux_setup.empty())
-        o.linux_setup = (here / "setup").string();
+    if (o.linux_setup.empty()) // the build that runs on every desktop from Debian 11 on
+        o.linux_setup = (here / "../linux-disc/setup").lexically_normal().string();
     return true;
 }
 
