@@ -23,6 +23,9 @@ for preset in linux linux-disc win64 win32; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 
+# setup.exe's bytes: the same from two fresh build folders, for both Windows presets.
+tests/win32/reproducible_build.sh || failed=1
+
 ctest --preset linux -j "$jobs" || failed=1
 ctest --preset win64 || failed=1
 

@@ -32,6 +32,7 @@ public:
             DeleteObject(h_);
         h_ = nullptr;
     }
+    Handle release() { return std::exchange(h_, nullptr); }
 
 private:
     Handle h_ = nullptr;

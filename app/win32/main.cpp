@@ -218,9 +218,22 @@ int run(HINSTANCE instance) {
     return 0;
 }
 
+// Only DLLs from the system folder, ever: a program named setup.exe is the classic target of
+// DLL planting, and the folder it starts from (a download folder, a copied disc) may hold a
+// planted version.dll or dwmapi.dll. Looked up, since Windows 7 has it only with KB2533623.
+void load_libraries_from_system_folder_only() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        kernel32 != nullptr ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr));
+    if (set != nullptr)
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    load_libraries_from_system_folder_only();
     // OLE decodes the settings' picture.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 0;

@@ -41,14 +41,22 @@ RECT to_px_rect(const forms::Rect& r, unsigned dpi) {
 
 } // namespace
 
-Painter::Painter(HINSTANCE instance, FontCache& fonts)
-    : fonts_(fonts),
-      background_(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(TAVIK_IDB_BACKGROUND),
-                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-    BITMAP info{};
-    if (background_ && GetObjectW(background_.get(), sizeof info, &info) != 0)
-        background_size_ = SIZE{info.bmWidth, info.bmHeight};
+namespace {
+
+// The designed background: a PNG resource, decoded once by the platform's codecs.
+std::unique_ptr<const BitmapPicture> designed_background(HINSTANCE instance) {
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(TAVIK_IDB_BACKGROUND),
+                                MAKEINTRESOURCEW(10)); // RT_RCDATA
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    return bytes != nullptr ? decode_picture_bytes(bytes, SizeofResource(instance, found))
+                            : nullptr;
 }
+
+} // namespace
+
+Painter::Painter(HINSTANCE instance, FontCache& fonts)
+    : fonts_(fonts), background_(designed_background(instance)) {}
 
 void Painter::paint(HWND window, const forms::Form& form, unsigned dpi) {
     PaintScope scope(window);
@@ -85,25 +93,14 @@ void Painter::draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client) {
 }
 
 void Painter::draw_background(HDC dc, const forms::Form& form, unsigned dpi) {
-    if (const auto* picture = dynamic_cast<const OlePicture*>(form.picture().get())) {
+    const forms::Picture* loaded = form.picture().get();
+    if (const auto* picture = dynamic_cast<const OlePicture*>(loaded)) {
         picture->render(dc, 0, 0, scale_px(picture->width_px(), dpi),
                         scale_px(picture->height_px(), dpi));
-        return;
-    }
-    if (!background_)
-        return;
-    MemoryDc source(dc);
-    if (!source)
-        return;
-    Selection selected(source.get(), background_.get());
-    const SIZE& s = background_size_;
-    if (dpi == kBaseDpi) {
-        BitBlt(dc, 0, 0, s.cx, s.cy, source.get(), 0, 0, SRCCOPY);
-    } else {
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, scale_px(s.cx, dpi), scale_px(s.cy, dpi), source.get(), 0, 0, s.cx,
-                   s.cy, SRCCOPY);
+    } else if (const auto* bitmap = dynamic_cast<const BitmapPicture*>(loaded)) {
+        bitmap->draw(dc, dpi);
+    } else if (background_) {
+        background_->draw(dc, dpi);
     }
 }
 

@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include "app/forms/form.h"
+#include <memory>
+
 #include "app/win32/handles.h"
+#include "app/win32/picture.h"
 #include "app/win32/text.h"
 
 namespace win32_shell {
@@ -24,8 +27,7 @@ private:
     void draw_label(HDC dc, const forms::Label& label, unsigned dpi);
 
     FontCache& fonts_;
-    Bitmap background_;
-    SIZE background_size_{};
+    std::unique_ptr<const BitmapPicture> background_; // the designed one, from the resources
 };
 
 } // namespace win32_shell

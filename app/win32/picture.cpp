@@ -1,11 +1,15 @@
-// Picture files through OLE, sized in the screen's pixels. No cut to the shown part: OLE keeps
-// the picture in its own form and renders it scaled to the window's DPI.
+// Picture files through OLE, sized in the screen's pixels (OLE keeps the picture in its own
+// form and renders it scaled to the window's DPI); what OLE cannot read, and the embedded
+// background, through WIC, created with CoCreateInstance so that no codec DLL is imported.
 #include "app/win32/picture.h"
+
+#include <wincodec.h>
 
 #include <climits>
 #include <vector>
 
 #include "app/forms/picture_header.h"
+#include "app/win32/units.h"
 
 namespace win32_shell {
 namespace {
@@ -47,6 +51,84 @@ bool acceptable_picture_file(const std::wstring& path) {
     return ok;
 }
 
+// Spelled out: the import libraries' copies of these are not to be relied on.
+constexpr CLSID kClsidWicImagingFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr IID kIidWicImagingFactory = {
+    0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+constexpr GUID kPixelFormat32bppPBGRA = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
+
+// A COM interface pointer released with its owner.
+template <class T> class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_ != nullptr)
+            p_->Release();
+    }
+    ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T* get() const { return p_; }
+    T** out() { return &p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    T* p_ = nullptr;
+};
+
+ComPtr<IWICImagingFactory> wic_factory() {
+    ComPtr<IWICImagingFactory> factory;
+    CoCreateInstance(kClsidWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER, kIidWicImagingFactory,
+                     reinterpret_cast<void**>(factory.out()));
+    return factory;
+}
+
+// The first frame of a decoder, as a premultiplied 32-bit top-down DIB section.
+std::unique_ptr<const BitmapPicture> to_bitmap(IWICImagingFactory* factory,
+                                               IWICBitmapDecoder* decoder) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> converter;
+    UINT width = 0, height = 0;
+    if (FAILED(decoder->GetFrame(0, frame.out())) || FAILED(frame->GetSize(&width, &height)) ||
+        !forms::picture_size_within_limits(width, height) ||
+        FAILED(factory->CreateFormatConverter(converter.out())) ||
+        FAILED(converter->Initialize(frame.get(), kPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, as WIC copies rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UINT stride = width * 4;
+    if (!bitmap || bits == nullptr ||
+        FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
+        return nullptr;
+    bool opaque = true;
+    const auto* pixels = static_cast<const BYTE*>(bits);
+    for (std::size_t i = 3; opaque && i < std::size_t{stride} * height; i += 4)
+        opaque = pixels[i] == 255;
+    return std::make_unique<const BitmapPicture>(bitmap.release(), static_cast<int>(width),
+                                                 static_cast<int>(height), opaque);
+}
+
+std::shared_ptr<const forms::Picture> load_with_wic(const std::wstring& path) {
+    const auto factory = wic_factory();
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (!factory ||
+        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, decoder.out())))
+        return nullptr;
+    return to_bitmap(factory.get(), decoder.get());
+}
+
 // OLE reports sizes in HIMETRIC, derived from the screen's pixel density: convert back with it.
 int himetric_to_px(long himetric, int logpixels) {
     return MulDiv(static_cast<int>(himetric), logpixels, kHimetricPerInch);
@@ -63,7 +145,41 @@ void OlePicture::render(HDC dc, int x, int y, int width, int height) const {
     picture_->Render(dc, x, y, width, height, 0, h, w, -h, nullptr);
 }
 
-std::shared_ptr<const OlePicture> load_picture_file(const std::string& path) {
+void BitmapPicture::draw(HDC dc, unsigned dpi) const {
+    HDC source = CreateCompatibleDC(dc);
+    if (source == nullptr)
+        return;
+    const HGDIOBJ old = SelectObject(source, bitmap_.get());
+    const int w = scale_px(width_, dpi), h = scale_px(height_, dpi);
+    if (!opaque_) {
+        // gdi32's own blend: premultiplied pixels over what is drawn already (the back colour).
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(dc, 0, 0, w, h, source, 0, 0, width_, height_, blend);
+    } else if (dpi == kBaseDpi) {
+        BitBlt(dc, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, 0, 0, w, h, source, 0, 0, width_, height_, SRCCOPY);
+    }
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+std::unique_ptr<const BitmapPicture> decode_picture_bytes(const void* bytes, std::size_t size) {
+    const auto factory = wic_factory();
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (!factory || size > UINT_MAX || FAILED(factory->CreateStream(stream.out())) ||
+        FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)),
+                                            static_cast<DWORD>(size))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
+                                                WICDecodeMetadataCacheOnDemand, decoder.out())))
+        return nullptr;
+    return to_bitmap(factory.get(), decoder.get());
+}
+
+std::shared_ptr<const forms::Picture> load_picture_file(const std::string& path) {
     const std::wstring wide = to_wide(path);
     if (wide.empty() || !acceptable_picture_file(wide))
         return nullptr;
@@ -71,7 +187,7 @@ std::shared_ptr<const OlePicture> load_picture_file(const std::string& path) {
     const HRESULT hr = OleLoadPicturePath(const_cast<LPOLESTR>(wide.c_str()), nullptr, 0, 0,
                                           IID_IPicture, reinterpret_cast<void**>(&picture));
     if (FAILED(hr) || picture == nullptr)
-        return nullptr;
+        return load_with_wic(wide); // PNG, TIFF: formats OLE does not read
     OLE_XSIZE_HIMETRIC w = 0;
     OLE_YSIZE_HIMETRIC h = 0;
     picture->get_Width(&w);

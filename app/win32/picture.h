@@ -1,5 +1,6 @@
-// Pictures through OLE: files named in the settings (BMP, GIF, JPEG, ICO, WMF, EMF; declared
-// size checked before decoding). The designed background is a resource the painter loads.
+// Pictures: files named in the settings through OLE (BMP, GIF, JPEG, ICO, WMF, EMF) and, for
+// what OLE cannot read (PNG, TIFF), the platform's image codecs (WIC); the declared size is
+// checked before either decodes. The designed background is a PNG resource decoded by WIC.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "app/forms/platform.h"
+#include "app/win32/handles.h"
 
 namespace win32_shell {
 
@@ -33,8 +35,29 @@ private:
     int height_;
 };
 
+// A picture decoded by WIC into a 32-bit premultiplied DIB, drawn at its pixel size.
+class BitmapPicture final : public forms::Picture {
+public:
+    BitmapPicture(HBITMAP bitmap, int width_px, int height_px, bool opaque)
+        : bitmap_(bitmap), width_(width_px), height_(height_px), opaque_(opaque) {}
+
+    int width_px() const override { return width_; }
+    int height_px() const override { return height_; }
+    // Draws it from the top-left of dc, scaled to the DPI; transparent parts let dc show.
+    void draw(HDC dc, unsigned dpi) const;
+
+private:
+    Bitmap bitmap_;
+    int width_;
+    int height_;
+    bool opaque_; // no pixel lets the back colour through: copied, not blended
+};
+
 // nullptr for a missing, unreadable or oversized file, a folder or anything not a picture.
 // The path is ANSI code-page text.
-std::shared_ptr<const OlePicture> load_picture_file(const std::string& path);
+std::shared_ptr<const forms::Picture> load_picture_file(const std::string& path);
+
+// Image bytes held in memory (the embedded background), decoded by WIC; nullptr on failure.
+std::unique_ptr<const BitmapPicture> decode_picture_bytes(const void* bytes, std::size_t size);
 
 } // namespace win32_shell

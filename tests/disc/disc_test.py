@@ -4,7 +4,7 @@ the same bytes for one SOURCE_DATE_EPOCH, the author's folder untouched, exit co
 menu run as a disc user gets it: the image mounted with fuseiso, `sh autorun.sh` from the
 mount's root on a private Xvfb, an item starting a program on the medium, Exit ending it; then
 the same from a Joliet-only image, where nothing is executable.
-Usage: disc_test.py CASE TAVIK_DISC SETUP SETUP_EXE   (CASE: static, mounted)"""
+Usage: disc_test.py CASE TAVIK_DISC SETUP SETUP_EXE   (CASE: static, mounted, signed)"""
 import hashlib
 import os
 import shutil
@@ -129,6 +129,43 @@ def case_static(tmp):
     assert not leftovers, leftovers
 
 
+def case_signed(tmp):
+    """--sign-pkcs12: the setup.exe taken out of the image verifies against the certificate
+    and still passes the static checks; the named setup.exe itself is left unsigned."""
+    disc = author_folder(tmp)
+    cert, key, p12, pw = (os.path.join(tmp, n) for n in ("cert.pem", "key.pem", "c.p12", "pw"))
+    with open(pw, "w") as f:
+        f.write("disc test secret\n")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", cert, "-days", "2", "-subj", "/CN=Tavik disc test",
+                    "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", p12,
+                    "-passout", "file:" + pw], check=True, capture_output=True)
+    image = os.path.join(tmp, "signed.iso")
+    r = make_image(disc, image, None, "--sign-pkcs12", p12, "--sign-password-file", pw)
+    assert r.returncode == 0, (r.returncode, r.stderr)
+    out = os.path.join(tmp, "out")
+    subprocess.run(["xorriso", "-osirrox", "on", "-indev", image, "-extract", "/setup.exe",
+                    os.path.join(out, "setup.exe")], check=True, capture_output=True)
+    v = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in",
+                        os.path.join(out, "setup.exe")], capture_output=True, text=True)
+    assert v.returncode == 0 and "Signature verification: ok" in v.stdout, v.stdout + v.stderr
+    unsigned = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", SETUP_EXE],
+                              capture_output=True, text=True)
+    assert unsigned.returncode != 0, "the named setup.exe was changed"
+    check_pe = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win32", "check_pe.py")
+    assets = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets")
+    pe = subprocess.run([sys.executable, check_pe, os.path.join(out, "setup.exe"), "i686", assets],
+                        capture_output=True, text=True)
+    assert pe.returncode == 0, pe.stdout + pe.stderr
+    # A wrong password: nothing written.
+    with open(pw, "w") as f:
+        f.write("wrong\n")
+    r = make_image(disc, os.path.join(tmp, "bad.iso"), None, "--sign-pkcs12", p12,
+                   "--sign-password-file", pw)
+    assert r.returncode == 2 and not os.path.exists(os.path.join(tmp, "bad.iso")), r
+
+
 class Mounted:
     def __init__(self, image, where):
         self.dir = where
@@ -190,7 +227,7 @@ def case_mounted(tmp):
 def main():
     tmp = tempfile.mkdtemp(prefix="tavik-disc-test-")
     try:
-        {"static": case_static, "mounted": case_mounted}[CASE](tmp)
+        {"static": case_static, "mounted": case_mounted, "signed": case_signed}[CASE](tmp)
     finally:
         subprocess.run(["fusermount", "-u", "-q", os.path.join(tmp, "media")], check=False)
         shutil.rmtree(tmp, ignore_errors=True)

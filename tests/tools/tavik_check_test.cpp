@@ -101,16 +101,22 @@ TEST_F(TavikCheck, WhatOnlyTheDiscShows) {
     write(path("tools/SETUP.EXE"), "MZ");
     write(path(std::string(65, 'n') + ".txt"), "");
     write(path(std::string(60, 'k') + ".txt"), "");
-    // A PNG header: the Linux menu shows it, OLE on Windows cannot load it.
-    write(path("art.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10", 24));
-    platform.loadable_pictures = {path("art.png")};
-    load("Picture=art.png\nNrOfItems=3\nItem1=A,\\tools\\missing.exe /q\n"
+    // An XPM: the Linux menu shows it, the Windows menu has no codec for it.
+    write(path("art.xpm"),
+          "/* XPM */\nstatic char* art[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
+    platform.loadable_pictures = {path("art.xpm")};
+    load("Picture=art.xpm\nNrOfItems=3\nItem1=A,\\tools\\missing.exe /q\n"
          "Item2=B,tools\\setup /q\nItem3=C,C:\\Windows\\notepad.exe\n");
     const auto r = check::run_check(*form, check::Medium::FolderIsRoot);
     // A leading backslash and a relative path are on the disc; ".exe" is added as Windows
     // adds it; another drive is no business of the disc.
     EXPECT_EQ(kinds_of(r, "windows_program_not_on_disc"), std::vector<std::string>{"Item1"});
     EXPECT_EQ(kinds_of(r, "picture_format"), std::vector<std::string>{"Picture"});
+    // A PNG loads on both now.
+    write(path("art.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10", 24));
+    platform.loadable_pictures = {path("art.png")};
+    load("Picture=art.png\n");
+    EXPECT_TRUE(kinds_of(check::run_check(*form), "picture_format").empty());
     EXPECT_EQ(kinds_of(r, "names_collide"), std::vector<std::string>{"tools/SETUP.EXE"});
     EXPECT_EQ(kinds_of(r, "name_too_long"),
               std::vector<std::string>{std::string(65, 'n') + ".txt"});

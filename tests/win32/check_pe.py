@@ -10,6 +10,7 @@ import sys
 MACHINES = {"i686": 0x14C, "x86_64": 0x8664}
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "ole32.dll",
                 "oleaut32.dll", "advapi32.dll", "msvcrt.dll", "ucrtbase.dll"}
+RT_RCDATA = 10
 RT_CURSOR, RT_BITMAP, RT_ICON, RT_GROUP_CURSOR, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = \
     1, 2, 3, 12, 14, 16, 24
 LANG_NEUTRAL, LANG_EN_US = 0, 1033
@@ -188,8 +189,14 @@ def check(path, arch, assets, max_bytes):
                    b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", b"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"):
         c.expect(needle in manifest, f"manifest lacks {needle.decode()}")
 
+    # The background goes in as a PNG of background.bmp's size (the Wine tests compare its
+    # pixels with the bitmap's).
     bmp = open(os.path.join(assets, "background.bmp"), "rb").read()
-    c.expect(bmp[14:] in of_type(RT_BITMAP).values(), "background.bmp is not embedded")
+    size = struct.unpack_from("<ii", bmp, 18)
+    pngs = [d for d in of_type(RT_RCDATA).values() if d[:8] == b"\x89PNG\r\n\x1a\n"]
+    c.expect(len(pngs) == 1 and struct.unpack_from(">II", pngs[0], 16) == size,
+             f"the background is not embedded as a {size[0]}x{size[1]} PNG")
+    c.expect(not of_type(RT_BITMAP), "an uncompressed bitmap is still embedded")
     cur = open(os.path.join(assets, "hand.cur"), "rb").read()
     hot_x, hot_y, cur_size, cur_offset = struct.unpack_from("<HHII", cur, 6 + 4)
     cursor_image = struct.pack("<HH", hot_x, hot_y) + cur[cur_offset:cur_offset + cur_size]

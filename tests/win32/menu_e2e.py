@@ -188,8 +188,9 @@ def scenario_click(args, c):
 
 
 def scenario_disc_image(args, c):
-    """The image tavik-disc writes, mounted (fuseiso) and mapped as D:, started as D:\\setup.exe
-    from a folder on another drive: an item starts a program on the disc, Exit ends it."""
+    """The image tavik-disc writes (setup.exe signed), mounted (fuseiso) and mapped as D:,
+    started as D:\\setup.exe from a folder on another drive: an item starts a program on the
+    disc, Exit ends it."""
     state = args[0]
     author = tempfile.mkdtemp(prefix="author-", dir=state)
     os.makedirs(os.path.join(author, "tools"))
@@ -197,8 +198,20 @@ def scenario_disc_image(args, c):
         f.write(SETTINGS)
     shutil.copy(os.path.join(args[2], "record_args.exe"), os.path.join(author, "tools", "record.exe"))
     image, mount = os.path.join(state, "disc.iso"), os.path.join(state, "medium")
+    # Signed as a vendor signs: a signed setup.exe must start as the unsigned one does.
+    key, cert, p12 = (os.path.join(author, n) for n in ("key.pem", "cert.pem", "sign.p12"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", cert, "-days", "2", "-subj", "/CN=Tavik Wine test",
+                    "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", p12,
+                    "-passout", "pass:"], check=True, capture_output=True)
+    signing = os.path.join(state, "signing")
+    os.makedirs(signing, exist_ok=True)
+    for n in (key, cert, p12):
+        shutil.move(n, signing)
     r = subprocess.run([os.environ["TAVIK_DISC_TOOL"], "--windows-setup", args[1],
-                        "--linux-setup", os.environ["TAVIK_LINUX_SETUP"], author, image],
+                        "--linux-setup", os.environ["TAVIK_LINUX_SETUP"],
+                        "--sign-pkcs12", os.path.join(signing, "sign.p12"), author, image],
                        capture_output=True, text=True)
     c.expect(r.returncode in (0, 1) and os.path.exists(image), f"tavik-disc wrote {image} {r.stderr}")
     os.makedirs(mount, exist_ok=True)
@@ -223,9 +236,46 @@ def scenario_disc_image(args, c):
     finally:
         subprocess.run(["fusermount", "-u", mount], check=False)
         shutil.rmtree(author, ignore_errors=True)
+        shutil.rmtree(signing, ignore_errors=True)
         for path in (image, record):
             if os.path.exists(path):
                 os.remove(path)
+
+
+PLANTED = ["version", "dwmapi", "uxtheme", "propsys", "cryptbase", "windowscodecs", "oleacc",
+           "msimg32", "imm32", "usp10", "cryptsp", "winmm", "comctl32", "dbghelp", "wtsapi32"]
+
+
+def scenario_planted_dlls(args, c):
+    """Fake DLLs named like system ones beside setup.exe are never loaded, through load, hover,
+    a click and Exit; a plain LoadLibrary from that folder would load them."""
+    fake = "@" + os.path.join(args[2], "planted.dll")
+    files = {f"{name}.dll": fake for name in PLANTED}
+    files.update({"autorun.inf": SETTINGS, "tools/record.exe": "@" + os.path.join(args[2], "record_args.exe"),
+                  "probe.exe": "@" + os.path.join(args[2], "load_library_probe.exe")})
+    menu = Menu(args, files)
+    marker = os.path.join(menu.disc, "planted.txt")
+    # The control: the same folder, the default search order, one of the names.
+    probe = subprocess.run([menu.env["WINE"], "D:\\probe.exe", "dwmapi.dll"], env=menu.env,
+                           cwd=args[0], capture_output=True, timeout=60)
+    seen = open(marker).read().split() if os.path.exists(marker) else []
+    c.expect(probe.returncode == 0 and any(p.lower().endswith("dwmapi.dll") for p in seen),
+             f"a plain LoadLibrary loads the planted dwmapi.dll ({seen})")
+    if os.path.exists(marker):
+        os.remove(marker)
+    with menu:
+        menu.wait_shot(menu.painted, "the first paint")
+        menu.move(ITEM_LEFT + 10, ITEM_TOP + 9)
+        menu.wait_shot(lambda s: s.count(item_band(0), BLUE) > 40, "item 1 highlighted")
+        menu.click(ITEM_LEFT + 10, ITEM_TOP + 9)
+        record = os.path.join(menu.disc, "tools", "record.txt")
+        wait_for(lambda: os.path.exists(record), 15, what="the item's program")
+        menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
+        c.expect(menu.ended(), "Exit ends the menu")
+        # Read before the run's folder goes.
+        loaded = open(marker).read().split() if os.path.exists(marker) else []
+        c.expect(os.path.isdir(menu.disc) and loaded == [],
+                 f"no planted DLL was loaded by setup.exe ({loaded})")
 
 
 def scenario_no_settings(args, c):
@@ -260,6 +310,18 @@ def scenario_picture(args, c):
                               "the configured picture")
         c.expect(shot.count((0, 0, 120, 90), RED) == 120 * 90 and shot.at(120, 45) == WHITE
                  and shot.at(60, 90) == WHITE, "GIF drawn unscaled at the top-left, white beyond")
+    # A PNG, which OLE cannot read, as the Linux menu shows it: the platform's codecs decode it,
+    # and its transparent half lets the window's back colour through.
+    png_path = os.path.join(args[0], "half.png")
+    subprocess.run(["convert", "-size", "80x60", "xc:#0000FF", "-alpha", "set", "-region",
+                    "40x60+40+0", "-alpha", "transparent", "+region", "-strip",
+                    "PNG32:" + png_path], check=True)
+    png = open(png_path, "rb").read()
+    with Menu(args, {"autorun.inf": "[Menu]\nPicture=half.png\n", "half.png": png}) as menu:
+        shot = menu.wait_shot(lambda s: s.at(5, 5) == BLUE, "the PNG picture")
+        c.expect(shot.count((0, 0, 40, 60), BLUE) == 40 * 60 and shot.at(60, 30) == WHITE
+                 and shot.at(20, 60) == WHITE,
+                 "PNG drawn unscaled at the top-left, its transparent part white")
     lying = b"BM" + struct.pack("<IHHI", 999999, 0, 0, 54) + struct.pack(
         "<IiiHHIIiiII", 40, 60000, 60000, 1, 24, 0, 0, 0, 0, 0, 0) + b"\x7f" * 300
     settings = "[Menu]\nPicture=junk.bmp\n"

@@ -82,8 +82,8 @@ void check_names(const std::string& root, std::vector<Warning>& out) {
     }
 }
 
-// OLE, which the Windows menu loads pictures with, reads BMP, JPEG and GIF (and icons and
-// metafiles), not PNG; gdk-pixbuf reads all of those and more.
+// BMP, JPEG, GIF and PNG load on both menus (Windows: OLE, then WIC for PNG); gdk-pixbuf on
+// Linux reads more kinds (XPM, SVG, ...), which the Windows menu may not.
 void check_picture(const menu::LoadFacts& facts, std::vector<Warning>& out) {
     if (!facts.picture_loaded)
         return;
@@ -92,12 +92,11 @@ void check_picture(const menu::LoadFacts& facts, std::vector<Warning>& out) {
     in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
     const forms::PictureKind kind = forms::read_picture_header(head).kind;
-    if (kind == forms::PictureKind::Bmp || kind == forms::PictureKind::Jpeg ||
-        kind == forms::PictureKind::Gif)
+    if (kind != forms::PictureKind::Unknown)
         return;
     out.push_back({"Picture", "picture_format",
-                   "the Linux menu shows this picture, the Windows menu cannot load its format "
-                   "(BMP, JPEG and GIF load on both)"});
+                   "the Linux menu shows this picture, the Windows menu may not load its format "
+                   "(BMP, JPEG, GIF and PNG load on both)"});
 }
 
 } // namespace

@@ -26,11 +26,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: tavik-disc [--volume NAME] [--windows-setup EXE] [--linux-setup FILE] DISC_DIR "
-    "IMAGE.iso\n";
+    "usage: tavik-disc [--volume NAME] [--windows-setup EXE] [--linux-setup FILE]\n"
+    "                  [--sign-pkcs12 FILE [--sign-password-file FILE] [--timestamp-url URL]]\n"
+    "                  DISC_DIR IMAGE.iso\n";
 
 struct Options {
     std::string volume, windows_setup, linux_setup, folder, image;
+    std::string sign_pkcs12, sign_password_file, timestamp_url;
 };
 
 // The folder this program runs from: the build tree, where the menus it puts on discs are.
@@ -44,10 +46,13 @@ bool parse(int argc, char** argv, Options& o) {
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        std::string* value = arg == "--volume"          ? &o.volume
-                             : arg == "--windows-setup" ? &o.windows_setup
-                             : arg == "--linux-setup"   ? &o.linux_setup
-                                                        : nullptr;
+        std::string* value = arg == "--volume"               ? &o.volume
+                             : arg == "--windows-setup"      ? &o.windows_setup
+                             : arg == "--linux-setup"        ? &o.linux_setup
+                             : arg == "--sign-pkcs12"        ? &o.sign_pkcs12
+                             : arg == "--sign-password-file" ? &o.sign_password_file
+                             : arg == "--timestamp-url"      ? &o.timestamp_url
+                                                             : nullptr;
         if (value != nullptr && i + 1 < argc)
             *value = argv[++i];
         else if (value != nullptr || (!arg.empty() && arg[0] == '-'))
@@ -55,7 +60,8 @@ bool parse(int argc, char** argv, Options& o) {
         else
             paths.push_back(arg);
     }
-    if (paths.size() != 2)
+    if (paths.size() != 2 ||
+        (o.sign_pkcs12.empty() && (!o.sign_password_file.empty() || !o.timestamp_url.empty())))
         return false;
     o.folder = paths[0];
     o.image = paths[1];
@@ -146,6 +152,19 @@ std::vector<std::string> xorriso_arguments(const Options& o, const fs::path& fol
     return a;
 }
 
+std::vector<std::string> osslsigncode_arguments(const Options& o, const std::string& out) {
+    std::vector<std::string> a{"osslsigncode", "sign",  "-pkcs12", o.sign_pkcs12,
+                               "-n",           "Tavik", "-h",      "sha256"};
+    if (!o.sign_password_file.empty())
+        a.insert(a.end(), {"-readpass", o.sign_password_file});
+    if (!o.timestamp_url.empty())
+        a.insert(a.end(), {"-t", o.timestamp_url});
+    else if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch)
+        a.insert(a.end(), {"-time", epoch}); // the signing time, fixed like every other date
+    a.insert(a.end(), {"-in", o.windows_setup, "-out", out});
+    return a;
+}
+
 // Runs the command with its output in `log`; true when it exits 0.
 bool run(const std::vector<std::string>& args, const std::string& log) {
     std::vector<char*> argv;
@@ -205,8 +224,23 @@ int main(int argc, char** argv) {
     // Written beside the image and renamed when complete: a failed run leaves nothing behind.
     const std::string partial = o.image + ".partial";
     const std::string log = o.image + ".log";
+    const std::string signed_setup = o.image + ".setup.exe";
     fs::remove(partial, ec);
+    if (!o.sign_pkcs12.empty()) {
+        // Authenticode, as vendors sign what they press; the image gets the signed copy and the
+        // named setup.exe stays as it was.
+        fs::remove(signed_setup, ec);
+        if (!run(osslsigncode_arguments(o, signed_setup), log)) {
+            print_file(log);
+            std::cerr << "tavik-disc: setup.exe could not be signed; no image written\n";
+            fs::remove(signed_setup, ec);
+            fs::remove(log, ec);
+            return 2;
+        }
+        o.windows_setup = signed_setup;
+    }
     const bool written = run(xorriso_arguments(o, folder, partial), log);
+    fs::remove(signed_setup, ec);
     if (!written) {
         print_file(log);
         std::cerr << "tavik-disc: no image written\n";
