@@ -59,6 +59,13 @@ constexpr IID kIidWicImagingFactory = {
 constexpr GUID kPixelFormat32bppPBGRA = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
 
+constexpr CLSID kClsidWicPngDecoder = {
+    0x389ea17b, 0x5078, 0x4cde, {0xb6, 0xef, 0x25, 0xc1, 0x51, 0x75, 0xc7, 0x51}};
+constexpr IID kIidWicBitmapDecoder = {
+    0x9edde9e7, 0x8dee, 0x47ea, {0x99, 0xdf, 0xe6, 0xfa, 0xf2, 0xed, 0x44, 0xbf}};
+constexpr GUID kPixelFormat24bppBGR = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+
 // A COM interface pointer released with its owner.
 template <class T> class ComPtr {
 public:
@@ -119,6 +126,44 @@ std::unique_ptr<const BitmapPicture> to_bitmap(IWICImagingFactory* factory,
                                                  static_cast<int>(height), opaque);
 }
 
+// The embedded background's fast path, on the way to the first frame: its known format (an
+// opaque 24-bit PNG) straight from the PNG decoder into a DIB, without the imaging factory.
+std::unique_ptr<const BitmapPicture> decode_opaque_png(const void* bytes, std::size_t size) {
+    ComPtr<IStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ULONG written = 0;
+    if (size > ULONG_MAX || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out())) ||
+        FAILED(stream->Write(bytes, static_cast<ULONG>(size), &written)) || written != size ||
+        FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(CoCreateInstance(kClsidWicPngDecoder, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidWicBitmapDecoder, reinterpret_cast<void**>(decoder.out()))) ||
+        FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)) ||
+        FAILED(decoder->GetFrame(0, frame.out())))
+        return nullptr;
+    UINT width = 0, height = 0;
+    WICPixelFormatGUID format{};
+    if (FAILED(frame->GetSize(&width, &height)) || FAILED(frame->GetPixelFormat(&format)) ||
+        !IsEqualGUID(format, kPixelFormat24bppBGR) ||
+        !forms::picture_size_within_limits(width, height))
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UINT stride = (width * 3 + 3) / 4 * 4; // DIB rows are padded to four bytes
+    if (!bitmap || bits == nullptr ||
+        FAILED(frame->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
+        return nullptr;
+    return std::make_unique<const BitmapPicture>(bitmap.release(), static_cast<int>(width),
+                                                 static_cast<int>(height), true);
+}
+
 std::shared_ptr<const forms::Picture> load_with_wic(const std::wstring& path) {
     const auto factory = wic_factory();
     ComPtr<IWICBitmapDecoder> decoder;
@@ -167,6 +212,8 @@ void BitmapPicture::draw(HDC dc, unsigned dpi) const {
 }
 
 std::unique_ptr<const BitmapPicture> decode_picture_bytes(const void* bytes, std::size_t size) {
+    if (auto fast = decode_opaque_png(bytes, size))
+        return fast;
     const auto factory = wic_factory();
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
