@@ -93,6 +93,18 @@ ComPtr<IWICImagingFactory> wic_factory() {
     return factory;
 }
 
+// A top-down DIB section (rows in the order WIC copies them); bits points at its pixels.
+Bitmap dib_section(UINT width, UINT height, WORD bits_per_pixel, void*& bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bits_per_pixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    return Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 // The first frame of a decoder, as a premultiplied 32-bit top-down DIB section.
 std::unique_ptr<const BitmapPicture> to_bitmap(IWICImagingFactory* factory,
                                                IWICBitmapDecoder* decoder) {
@@ -105,15 +117,8 @@ std::unique_ptr<const BitmapPicture> to_bitmap(IWICImagingFactory* factory,
         FAILED(converter->Initialize(frame.get(), kPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
                                      nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, as WIC copies rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Bitmap bitmap = dib_section(width, height, 32, bits);
     const UINT stride = width * 4;
     if (!bitmap || bits == nullptr ||
         FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
@@ -147,15 +152,8 @@ std::unique_ptr<const BitmapPicture> decode_opaque_png(const void* bytes, std::s
         !IsEqualGUID(format, kPixelFormat24bppBGR) ||
         !forms::picture_size_within_limits(width, height))
         return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Bitmap bitmap = dib_section(width, height, 24, bits);
     const UINT stride = (width * 3 + 3) / 4 * 4; // DIB rows are padded to four bytes
     if (!bitmap || bits == nullptr ||
         FAILED(frame->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))

@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "x_close.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -74,18 +76,6 @@ Window wait_for_map(Display* display, pid_t pid, Clock::time_point deadline, boo
             return None;
         (void)poll(&fd, 1, 20);
     }
-}
-
-void request_close(Display* display, Window window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
 }
 
 bool wait_for_exit(pid_t pid, Clock::time_point deadline) {
