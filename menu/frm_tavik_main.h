@@ -63,6 +63,7 @@ public:
     void lblMenu_Click(std::int16_t Index);
 
     const LoadFacts& load_facts() const { return facts_; }
+    std::int16_t highlighted_index() const override { return HighlightedIndex; }
 
 protected:
     void on_form_mouse_move() override { Form_MouseMove(); }

@@ -105,6 +105,12 @@ void Form::mouse_up(MouseButton button, Point p) {
         on_array_click(pressed);
 }
 
+void Form::click(std::int16_t index) {
+    const Label* label = array_.find(index);
+    if (label != nullptr && label->shown())
+        on_array_click(index);
+}
+
 Cursor Form::cursor_at(Point p) const {
     return hit_test(stacking(), p).target == Hit::Target::Array ? Cursor::Hand : Cursor::Arrow;
 }

@@ -69,6 +69,12 @@ public:
     void mouse_up(MouseButton button, Point p);
     Cursor cursor_at(Point p) const;
 
+    // A click on a shown array label by other means than the mouse (assistive technology):
+    // the same event a press and release over it raise. Any other index does nothing.
+    void click(std::int16_t index);
+    // The array label drawn highlighted under the mouse, or -1.
+    virtual std::int16_t highlighted_index() const { return -1; }
+
     // Defers every label's measuring and repainting until resume_layout (see LayoutBatch).
     void defer_layout();
     void resume_layout();

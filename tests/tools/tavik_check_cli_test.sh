@@ -15,7 +15,14 @@ assert len(d["labels"]) == 9 and d["labels"][8]["caption"] == "Exit"
 assert [l["top"] for l in d["labels"][:3]] == [1500, 1950, 2400]
 assert d["warnings"] == [], d["warnings"]
 assert set(d) == {"settings_path", "settings_found", "picture", "caption", "count",
-                  "settings", "labels", "warnings"}
+                  "settings", "labels", "accessible", "warnings"}
+a = d["accessible"]
+assert a["name"] == d["caption"]
+assert [(c["label"], c["role"], c["action"]) for c in a["children"]] == [
+    ("lblCaption", "static text", None), ("lblMenu(0)", "menu item", "Open"),
+    ("lblMenu(1)", "menu item", "Open"), ("lblMenu(2)", "menu item", "Open"),
+    ("lblMenu(8)", "menu item", "Open")], a
+assert [c["name"] for c in a["children"][1:]] == [l["caption"] for l in d["labels"] if l["shown"]]
 PY
 "$check" "$disc/autorun.inf" > /dev/null || fail "an autorun.inf path should work like its folder"
 

@@ -1,5 +1,6 @@
 #include "tools/tavik_check/output.h"
 
+#include "app/forms/accessible.h"
 #include "tools/tavik_check/json_writer.h"
 
 namespace check {
@@ -12,6 +13,13 @@ const char* boolean(bool b) {
 // Labels the load placed: those of the configured items.
 bool placed(const CheckResult& r, std::size_t index) {
     return static_cast<int>(index) < r.facts.count;
+}
+
+// The label's name in the form, as the menu's code calls it.
+std::string label_name(const forms::AccessibleElement& e) {
+    if (e.target == forms::Hit::Target::Plain)
+        return "lblCaption";
+    return "lblMenu(" + std::to_string(e.index) + ")";
 }
 
 std::string hex_color(std::int32_t c) {
@@ -48,7 +56,18 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
             << ", \"font_size\": " << json_number(l.font().size)
             << ", \"bold\": " << boolean(l.font().bold) << "}";
     }
-    out << "],\n \"warnings\": [";
+    out << "],\n \"accessible\": {\"name\": " << json_string(forms::accessible_name(form))
+        << ", \"children\": [";
+    const auto elements = forms::accessible_elements(form);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const forms::AccessibleElement& e = elements[i];
+        out << (i ? ",\n  " : "\n  ") << "{\"label\": " << json_string(label_name(e))
+            << ", \"role\": " << json_string(forms::role_name(e.role))
+            << ", \"name\": " << json_string(e.label->caption())
+            << ", \"action\": " << (e.has_action() ? json_string(forms::kActionName) : "null")
+            << "}";
+    }
+    out << "]},\n \"warnings\": [";
     for (std::size_t i = 0; i < r.warnings.size(); ++i)
         out << (i ? ",\n  " : "\n  ") << "{\"key\": " << json_string(r.warnings[i].key)
             << ", \"kind\": " << json_string(r.warnings[i].kind)
@@ -76,6 +95,10 @@ void print_text(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
             << (static_cast<int>(i) == form.ExitIndex() ? "  -> ends the menu" : "  -> " + l.tag())
             << "\n";
     }
+    out << "\nScreen readers: window \"" << forms::accessible_name(form) << "\"\n";
+    for (const forms::AccessibleElement& e : forms::accessible_elements(form))
+        out << "  " << forms::role_name(e.role) << " \"" << e.label->caption() << "\""
+            << (e.has_action() ? "  (" + std::string(forms::kActionName) + ")" : "") << "\n";
     if (r.warnings.empty()) {
         out << "\nNo warnings.\n";
         return;
