@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/forms/last_guard.h"
+#include "app/win32/accessible.h"
 #include "app/win32/paint.h"
 #include "app/win32/platform.h"
 #include "app/win32/text.h"
@@ -31,6 +32,7 @@ struct Shell {
     std::unique_ptr<win32_shell::Win32Platform> platform;
     std::unique_ptr<menu::frmTavikMain> form;
     std::unique_ptr<win32_shell::Painter> painter;
+    std::unique_ptr<win32_shell::Accessibility> accessibility; // once the window exists
 };
 
 Shell* g_shell = nullptr; // the one window's state, for the window procedure
@@ -76,6 +78,14 @@ forms::Point twips_at(LPARAM lparam) {
                         win32_shell::to_twips(GET_Y_LPARAM(lparam), dpi)};
 }
 
+void mouse_move(LPARAM lparam) {
+    const std::int16_t before = g_shell->form->highlighted_index();
+    g_shell->form->mouse_move(twips_at(lparam));
+    const std::int16_t after = g_shell->form->highlighted_index();
+    if (after != before && g_shell->accessibility)
+        g_shell->accessibility->highlight_moved(before, after);
+}
+
 void button_down(HWND window, forms::MouseButton button, LPARAM lparam) {
     SetCapture(window); // the release may come outside the window
     g_shell->form->mouse_down(button, twips_at(lparam));
@@ -116,7 +126,7 @@ std::optional<LRESULT> handle(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_ERASEBKGND:
         return 1; // the paint covers every pixel
     case WM_MOUSEMOVE:
-        g_shell->form->mouse_move(twips_at(lparam));
+        mouse_move(lparam);
         return 0;
     case WM_LBUTTONDOWN:
         button_down(window, MouseButton::Left, lparam);
@@ -156,7 +166,16 @@ std::optional<LRESULT> handle(HWND window, UINT message, WPARAM wparam, LPARAM l
         if (wparam != 0)
             g_shell->platform->quit();
         return 0;
+    case WM_GETOBJECT:
+        if (g_shell->accessibility)
+            return g_shell->accessibility->get_object(wparam, lparam);
+        break;
+    case win32_shell::kAccessibleAction:
+        if (g_shell->accessibility)
+            g_shell->accessibility->run_action(wparam);
+        return 0;
     case WM_DESTROY:
+        g_shell->accessibility.reset();
         PostQuitMessage(0);
         return 0;
     default:
@@ -200,6 +219,8 @@ int run(HINSTANCE instance) {
     if (window == nullptr)
         return 1;
     shell.platform->attach(window);
+    shell.accessibility =
+        std::make_unique<win32_shell::Accessibility>(window, *shell.form, *shell.platform);
     const unsigned dpi = window_dpi(window, shell.platform->dpi());
     if (dpi != shell.platform->dpi()) { // a monitor whose DPI differs from the system's
         shell.platform->set_dpi(dpi);
@@ -234,7 +255,7 @@ void load_libraries_from_system_folder_only() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     load_libraries_from_system_folder_only();
-    // OLE decodes the settings' picture.
+    // OLE decodes the settings' picture; a screen reader's calls arrive through this apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 0;
     last_guard([&] { code = run(instance); });

@@ -3,6 +3,7 @@
 it, then its window, pixels, hover, clicks and ending checked from outside. Runs on the
 display and wineserver that wine_suite.py started.
 Usage: menu_e2e.py STATE_DIR SETUP_EXE HELPER_DIR ASSETS_DIR SCENARIO"""
+import json
 import os
 import shutil
 import struct
@@ -267,6 +268,7 @@ def scenario_planted_dlls(args, c):
         menu.wait_shot(menu.painted, "the first paint")
         menu.move(ITEM_LEFT + 10, ITEM_TOP + 9)
         menu.wait_shot(lambda s: s.count(item_band(0), BLUE) > 40, "item 1 highlighted")
+        menu.accessible("tree")  # a screen reader's request loads oleacc
         menu.click(ITEM_LEFT + 10, ITEM_TOP + 9)
         record = os.path.join(menu.disc, "tools", "record.txt")
         wait_for(lambda: os.path.exists(record), 15, what="the item's program")
@@ -276,6 +278,92 @@ def scenario_planted_dlls(args, c):
         loaded = open(marker).read().split() if os.path.exists(marker) else []
         c.expect(os.path.isdir(menu.disc) and loaded == [],
                  f"no planted DLL was loaded by setup.exe ({loaded})")
+
+
+# MSAA's numbers for what tavik-check names.
+ROLES = {"static text": 0x29, "menu item": 0x0C}
+ROLE_SYSTEM_CLIENT, STATE_SYSTEM_READONLY, STATE_SYSTEM_HOTTRACKED = 0x0A, 0x40, 0x80
+
+
+def scenario_accessible(args, c):
+    """A screen reader in another process gets the title and the items from the window, as
+    tavik-check reports them, at the labels' places; the highlight shows as hot-tracked; the
+    default action is the click. The pixels stay as they were."""
+    record_exe = os.path.join(args[2], "record_args.exe")
+    with Menu(args, {"autorun.inf": SETTINGS, "tools/record.exe": "@" + record_exe}) as menu:
+        check = subprocess.run([os.environ["TAVIK_CHECK_TOOL"], "--json", menu.disc],
+                               capture_output=True, text=True)
+        report = json.loads(check.stdout)["accessible"]
+        untouched = menu.wait_shot(menu.painted, "the first paint")
+        ox, oy = menu.origin
+        tree = json.loads(menu.accessible("tree"))
+        kids = tree["children"]
+        c.expect(tree["name"] == report["name"] == "Tavik Test Disc",
+                 f"the client is named by the title ({tree['name']!r})")
+        c.expect(tree["role"] == ROLE_SYSTEM_CLIENT and tree["parent"] and
+                 tree["location"] == [ox, oy, *CLIENT], f"the client object itself ({tree})")
+        want = [(k["name"], ROLES[k["role"]], k["action"]) for k in report["children"]]
+        got = [(k["name"], k["role"], k["action"]) for k in kids]
+        c.expect(got == want and len(want) == 5,
+                 f"children as tavik-check says: title, three items, Exit ({got})")
+        c.expect(tree["walk"] == list(range(1, len(kids) + 1)) and all(k["simple"] for k in kids),
+                 f"first child and next visit every child in order ({tree['walk']})")
+        c.expect([k["state"] for k in kids] == [STATE_SYSTEM_READONLY, 0, 0, 0, 0],
+                 f"nothing focusable, nothing hot at rest ({[k['state'] for k in kids]})")
+        c.expect(kids[0]["location"] == [ox + TITLE_BOX[0], oy + TITLE_BOX[1], *TITLE_BOX[2:]],
+                 f"the title's box, as far as the window shows it ({kids[0]['location']})")
+        exit_loc = kids[4]["location"]
+        c.expect(exit_loc[:2] == [ox + EXIT_BOX[0], oy + EXIT_BOX[1]],
+                 f"Exit at its designed corner ({exit_loc})")
+
+        def holds(loc, letters):
+            """The painted letters (client pixels) lie inside a screen location."""
+            x, y, w, h = letters
+            return (letters is not None and loc[0] <= ox + x and loc[1] <= oy + y and
+                    ox + x + w <= loc[0] + loc[2] and oy + y + h <= loc[1] + loc[3])
+        for i in range(3):
+            loc, letters = kids[i + 1]["location"], untouched.bbox(item_band(i), GREEN)
+            c.expect(loc[:2] == [ox + ITEM_LEFT, oy + ITEM_TOP + ITEM_PITCH * i] and
+                     letters is not None and holds(loc, letters),
+                     f"item {i + 1} located at its label: {loc} holds its letters {letters}")
+        walked = menu.shot()
+        c.expect(walked.raw == untouched.raw, "the same pixels after a reader walked the tree")
+
+        # The highlight: hot-tracked, with the grown box; a pointer lookup finds what the mouse does.
+        menu.move(ITEM_LEFT + 10, ITEM_TOP + ITEM_PITCH + 9)
+        lit = menu.wait_shot(lambda s: s.count(item_band(1), BLUE) > 40, "item 2 highlighted")
+        hot = json.loads(menu.accessible("tree"))["children"]
+        c.expect([k["state"] for k in hot] == [STATE_SYSTEM_READONLY, 0, STATE_SYSTEM_HOTTRACKED,
+                                               0, 0], f"item 2 hot-tracked ({[k['state'] for k in hot]})")
+        grown = hot[2]["location"]
+        c.expect(grown[2] > kids[2]["location"][2] and holds(grown, lit.bbox(item_band(1), BLUE)),
+                 f"the highlighted box grows and holds its letters ({grown})")
+        hits = [menu.accessible("hit", ox + x, oy + y).strip() for x, y in
+                ((ITEM_LEFT + 10, ITEM_TOP + ITEM_PITCH + 9), (TITLE_BOX[0] + 30, TITLE_BOX[1] + 15),
+                 (300, 300), (EXIT_BOX[0] + 8, EXIT_BOX[1] + 8), (-20, -20))]
+        c.expect(hits == ["3", "1", "0", "5", "none"],
+                 f"hit tests: item 2, title, background, Exit, outside ({hits})")
+        menu.move(300, 300)
+        menu.wait_shot(lambda s: s.count(item_band(1), BLUE) == 0, "item 2 restored")
+        rest = json.loads(menu.accessible("tree"))["children"]
+        c.expect(all(k["state"] != STATE_SYSTEM_HOTTRACKED for k in rest), "nothing hot again")
+
+        # The default action takes the click's path.
+        log = os.path.join(menu.disc, "tools", "record.txt")
+        lines = lambda: open(log, encoding="latin-1").read().splitlines() \
+            if os.path.exists(log) else []
+        c.expect(menu.accessible("do", 1).strip() == "80020003" and not lines(),
+                 "the title has no action (DISP_E_MEMBERNOTFOUND) and starts nothing")
+        c.expect(menu.accessible("do", 2).strip() == "00000000", "an item's action is accepted")
+        got = wait_for(lambda: lines() or None, 15, what="the item's program")
+        c.expect(got == ["\\tools\\record.exe first|D:\\"],
+                 f"the action starts the item's command from the disc's drive ({got})")
+        c.expect(not process_gone(menu.proc), "the menu stays open")
+        # The menu ends at once, so the reply may lose the race with the process's end: then
+        # the reader is told the call failed (RPC_S_CALL_FAILED), and the menu still ends.
+        answer = menu.accessible("do", 5).strip()
+        c.expect(answer in ("00000000", "800706be") and menu.ended(),
+                 f"Exit's action ends the menu ({answer})")
 
 
 def scenario_no_settings(args, c):

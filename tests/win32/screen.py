@@ -60,7 +60,9 @@ def grab(desk, rect):
                          capture_output=True, check=True, timeout=20).stdout
     if len(raw) != w * h * 3:
         raise RuntimeError(f"capture gave {len(raw)} bytes for {w}x{h}")
-    return Pixels(w, h, lambda px, py: tuple(raw[(py * w + px) * 3:(py * w + px) * 3 + 3]))
+    shot = Pixels(w, h, lambda px, py: tuple(raw[(py * w + px) * 3:(py * w + px) * 3 + 3]))
+    shot.raw = raw  # for comparing whole captures
+    return shot
 
 
 class _CursorImage(ctypes.Structure):

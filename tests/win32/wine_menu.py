@@ -116,6 +116,15 @@ class Menu:
                             command], env=self.env, capture_output=True, text=True, timeout=30)
         return r.stdout
 
+    def accessible(self, *command):
+        """What a screen reader gets from the window: accessible_probe's output."""
+        r = subprocess.run([self.env["WINE"], os.path.join(self.helpers, "accessible_probe.exe"),
+                            *map(str, command)], env=self.env, capture_output=True, text=True,
+                           timeout=60)
+        if r.returncode != 0:
+            raise RuntimeError(f"accessible_probe {command}: {r.returncode} {r.stderr[-1000:]}")
+        return r.stdout
+
     def click(self, x, y):
         self.desk.click(self.origin[0] + x, self.origin[1] + y)
 
