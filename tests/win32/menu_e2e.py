@@ -447,6 +447,12 @@ def scenario_dpi(args, c):
             exit_box = shot.bbox((650, 495, 96, 66), GREEN)
             c.expect(exit_box is not None and 660 <= exit_box[0] <= 666 and exit_box[1] >= 504,
                      f"Exit at 1.5 times its place ({exit_box})")
+            # A screen reader gets the scaled places too: 150, 150 + 60 i and 660, 504 px.
+            kids = json.loads(menu.accessible("tree"))["children"]
+            ox, oy = menu.origin
+            corners = [k["location"][:2] for k in kids[1:]]
+            c.expect(corners == [[ox + 150, oy + 150], [ox + 150, oy + 210], [ox + 150, oy + 270],
+                                 [ox + 660, oy + 504]], f"accessible boxes scaled ({corners})")
     finally:
         reg("delete", key, "/v", "LogPixels", "/f")
 
