@@ -1,8 +1,12 @@
 // setup on Linux: GTK start-up, the window, and the translation of GTK events into the form's
-// mouse input. No keys, no dialogs, no DPI changes (the window is drawn at a fixed 96 DPI).
+// mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs, no DPI
+// changes (the window is drawn at a fixed 96 DPI).
 #include <gtk/gtk.h>
 
+#include <cstdint>
+
 #include "app/forms/last_guard.h"
+#include "app/gtk/accessible.h"
 #include "app/gtk/paint.h"
 #include "app/gtk/platform.h"
 #include "app/gtk/units.h"
@@ -50,14 +54,21 @@ gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
     return FALSE;
 }
 
-gboolean on_motion(GtkWidget*, GdkEventMotion* event, gpointer data) {
-    last_guard([&] { shell_of(data).form.mouse_move(to_twips(event->x, event->y)); });
+// A move over the client; a reader that has seen the items hears of a new highlight.
+void move_to(GtkWidget* client, Shell& shell, double x, double y) {
+    const std::int16_t before = shell.form.highlighted_index();
+    shell.form.mouse_move(to_twips(x, y));
+    gtk_shell::notify_highlight(client, before, shell.form.highlighted_index());
+}
+
+gboolean on_motion(GtkWidget* client, GdkEventMotion* event, gpointer data) {
+    last_guard([&] { move_to(client, shell_of(data), event->x, event->y); });
     return TRUE;
 }
 
 // Entering is a move to the entry point; leaving changes nothing (the highlight stays).
-gboolean on_enter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
-    last_guard([&] { shell_of(data).form.mouse_move(to_twips(event->x, event->y)); });
+gboolean on_enter(GtkWidget* client, GdkEventCrossing* event, gpointer data) {
+    last_guard([&] { move_to(client, shell_of(data), event->x, event->y); });
     return FALSE;
 }
 
@@ -88,7 +99,7 @@ void on_destroy(GtkWidget*, gpointer) {
 }
 
 GtkWidget* make_window(Shell& shell) {
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* window = gtk_shell::accessible_window_new(shell.form);
     GtkWindow* w = GTK_WINDOW(window);
     gtk_window_set_title(w, "");
     gtk_window_set_decorated(w, FALSE);
@@ -98,7 +109,7 @@ GtkWidget* make_window(Shell& shell) {
     gtk_window_set_position(w, GTK_WIN_POS_CENTER);
     gtk_container_set_border_width(GTK_CONTAINER(window), gtk_shell::kFramePx);
 
-    GtkWidget* client = gtk_drawing_area_new();
+    GtkWidget* client = gtk_shell::accessible_client_new(shell.form);
     const gtk_shell::PixelSize size = gtk_shell::client_size_px(shell.form);
     gtk_widget_set_size_request(client, size.width, size.height);
     gtk_widget_add_events(client, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK |

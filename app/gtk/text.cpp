@@ -42,6 +42,8 @@ std::string family_for(const std::string& name) {
     return name + "," + kFallbackFamily;
 }
 
+} // namespace
+
 std::string displayable(std::string_view text) {
     std::string clean(text);
     for (char& c : clean)
@@ -52,8 +54,6 @@ std::string displayable(std::string_view text) {
     g_free(valid);
     return result;
 }
-
-} // namespace
 
 GObjectPtr<PangoLayout> make_layout(std::string_view text, const forms::Font& font) {
     GObjectPtr<PangoLayout> layout(pango_layout_new(shared_context()));

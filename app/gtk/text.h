@@ -5,6 +5,7 @@
 
 #include <pango/pango.h>
 
+#include <string>
 #include <string_view>
 
 #include "app/forms/platform.h"
@@ -14,6 +15,10 @@ namespace gtk_shell {
 
 // "MS Sans Serif" does not exist here: the sans-serif face that does.
 inline constexpr const char* kFallbackFamily = "DejaVu Sans,Sans";
+
+// The text as pango shows it: invalid UTF-8 as replacement marks, NUL bytes as '?'. Screen
+// readers get the same string, so they say what is painted.
+std::string displayable(std::string_view text);
 
 // A one-line layout of the text; invalid UTF-8 and NUL bytes are shown as replacement marks.
 GObjectPtr<PangoLayout> make_layout(std::string_view text, const forms::Font& font);
