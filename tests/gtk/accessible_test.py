@@ -9,21 +9,20 @@ import sys
 
 sys.dont_write_bytecode = True
 
-import ctypes  # noqa: E402
 import faulthandler  # noqa: E402
 import json  # noqa: E402
 import math  # noqa: E402
 import os  # noqa: E402
 import shutil  # noqa: E402
-import signal  # noqa: E402
 import subprocess  # noqa: E402
 import tempfile  # noqa: E402
 import threading  # noqa: E402
-import time  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import process_gone, wait_for  # noqa: E402
+from at_bus import (AccessibilityBus, become_subreaper, end_orphans, end_process,  # noqa: E402
+                    own_children)
 
 SETUP, CHECK, PROBE = sys.argv[1:4]
 FRAME = 3
@@ -44,7 +43,6 @@ RECORDER = """#!/bin/sh
 printf '%s|%s|ppid=%s\\n' "$(basename "$0")" "$*" "$PPID" >> "$TAVIK_RECORD"
 """
 
-PR_SET_CHILD_SUBREAPER = 36
 HANG_DEADLINE = 90  # s, before ctest's own: only a hang gets near it
 TEMP_DIRS = []  # everything this run made, removed even after a hang
 
@@ -56,63 +54,6 @@ def temp_dir(prefix):
 
 def px(twips):
     return math.floor(twips / 15 + 0.5)
-
-
-# Processes ---------------------------------------------------------------------------------
-
-def become_subreaper():
-    """Orphans of what this test starts (the registry daemon, the buses' daemons) become its
-    children, so they can be found and ended by PID."""
-    libc = ctypes.CDLL(None, use_errno=True)
-    if libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
-        raise OSError(ctypes.get_errno(), "prctl(PR_SET_CHILD_SUBREAPER)")
-
-
-def own_children():
-    me, found = os.getpid(), []
-    for name in os.listdir("/proc"):
-        if not name.isdigit():
-            continue
-        try:
-            with open(f"/proc/{name}/stat") as f:
-                if int(f.read().rsplit(")", 1)[1].split()[1]) == me:
-                    found.append(int(name))
-        except (OSError, IndexError, ValueError):
-            pass
-    return found
-
-
-def end_process(proc):
-    if proc is None or proc.poll() is not None:
-        return
-    proc.terminate()
-    try:
-        proc.wait(5)
-    except subprocess.TimeoutExpired:
-        proc.kill()
-        proc.wait(5)
-
-
-def end_orphans():
-    """Ends and reaps every remaining child, each by its PID: SIGTERM, then SIGKILL."""
-    deadline = time.monotonic() + 5
-    termed = set()
-    while time.monotonic() < deadline + 5:
-        pids = own_children()
-        for pid in pids:
-            try:
-                if os.waitpid(pid, os.WNOHANG)[0] == pid:
-                    continue
-                sig = signal.SIGKILL if time.monotonic() > deadline else signal.SIGTERM
-                if sig == signal.SIGKILL or pid not in termed:
-                    os.kill(pid, sig)
-                    termed.add(pid)
-            except (ChildProcessError, ProcessLookupError):
-                pass
-        if not pids:
-            return
-        time.sleep(0.05)
-    raise RuntimeError(f"processes left running: {own_children()}")
 
 
 def watch_for_hang():
@@ -141,7 +82,7 @@ class Session:
         self.tmp = temp_dir("tavik-a11y-")
         self.display = desktop.Display()
         TEMP_DIRS.append(self.display.tmp)
-        self.bus = self.launcher = None
+        self.bus = None
         try:
             self.start()
         except BaseException:
@@ -151,44 +92,15 @@ class Session:
 
     def start(self):
         self.display.__enter__()
-        # The session lasts while `cat` reads: closing its input, or this process dying,
-        # ends the session and its daemon.
-        self.bus = subprocess.Popen(
-            ["dbus-run-session", "--", "sh", "-c",
-             'echo "$DBUS_SESSION_BUS_ADDRESS"; exec cat >/dev/null'],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-            env=self.display.env, text=True)
-        address = self.bus.stdout.readline().strip()
-        if not address:
-            raise RuntimeError("dbus-run-session gave no bus address")
-        env = dict(self.display.env, DBUS_SESSION_BUS_ADDRESS=address,
-                   XDG_RUNTIME_DIR=self.tmp)  # where the launcher puts its socket
-        for name in ("NO_AT_BRIDGE", "AT_SPI_BUS_ADDRESS"):
-            env.pop(name, None)
-        self.env = env
-        self.launcher = subprocess.Popen(
-            ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # Asking for the bus's address before the launcher owns its name would start another.
-        wait_for(lambda: "boolean true" in subprocess.run(
-            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-             "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-             "string:org.a11y.Bus"], env=env, capture_output=True, text=True,
-            timeout=10).stdout,
-            10, what="the accessibility bus launcher")
-        os.environ.update(env)
+        self.bus = AccessibilityBus(self.display.env, self.tmp).start()
+        self.env = self.bus.env
+        os.environ.update(self.env)
         os.environ.pop("AT_SPI_BUS_ADDRESS", None)
 
     def __exit__(self, *exc):
         try:
-            end_process(self.launcher)
             if self.bus is not None:
-                self.bus.stdin.close()
-                try:
-                    self.bus.wait(5)
-                except subprocess.TimeoutExpired:
-                    end_process(self.bus)
-                self.bus.stdout.close()
+                self.bus.stop()
         finally:
             self.display.__exit__(*exc)
             end_orphans()
