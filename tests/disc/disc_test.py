@@ -16,6 +16,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import wait_for, process_gone  # noqa: E402
+from disc_files import write_files  # noqa: E402
 
 CASE, TAVIK_DISC, SETUP, SETUP_EXE = sys.argv[1:5]
 EPOCH = "1700000000"
@@ -44,14 +45,8 @@ printf '%s|%s\\n' "$1" "$(pwd)" >> "$TAVIK_RECORD"
 
 def author_folder(root):
     disc = os.path.join(root, "author disc")  # a blank in the path, as authors have them
-    os.makedirs(os.path.join(disc, "tools"))
-    with open(os.path.join(disc, "autorun.inf"), "w") as f:
-        f.write(AUTORUN_INF)
-    with open(os.path.join(disc, "tools", "rec.sh"), "w") as f:
-        f.write(RECORDER)
-    os.chmod(os.path.join(disc, "tools", "rec.sh"), 0o755)
-    with open(os.path.join(disc, "readme.txt"), "w") as f:
-        f.write("read me\n")
+    write_files(disc, {"autorun.inf": AUTORUN_INF, "tools/rec.sh": RECORDER,
+                       "readme.txt": "read me\n"}, executable=("tools/rec.sh",))
     return disc
 
 

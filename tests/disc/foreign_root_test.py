@@ -14,6 +14,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import wait_for, process_gone  # noqa: E402
+from disc_files import write_files  # noqa: E402
 
 ROOT, TAVIK_DISC, DISC_SETUP, SETUP_EXE = (os.path.abspath(p) for p in sys.argv[1:5])
 FRAME = 3
@@ -42,12 +43,8 @@ def main():
     mounts = []
     try:
         author = os.path.join(tmp, "disc")
-        os.makedirs(os.path.join(author, "tools"))
-        with open(os.path.join(author, "autorun.inf"), "w") as f:
-            f.write(AUTORUN_INF)
-        with open(os.path.join(author, "tools", "rec.sh"), "w") as f:
-            f.write(RECORDER)
-        os.chmod(os.path.join(author, "tools", "rec.sh"), 0o755)
+        write_files(author, {"autorun.inf": AUTORUN_INF, "tools/rec.sh": RECORDER},
+                    executable=("tools/rec.sh",))
         image = os.path.join(tmp, "disc.iso")
         subprocess.run([TAVIK_DISC, "--linux-setup", DISC_SETUP, "--windows-setup", SETUP_EXE,
                         author, image], check=True, capture_output=True)

@@ -21,6 +21,7 @@ import threading  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import process_gone, wait_for  # noqa: E402
+from disc_files import records, write_files  # noqa: E402
 from at_bus import (AccessibilityBus, become_subreaper, end_orphans, end_process,  # noqa: E402
                     own_children)
 
@@ -115,19 +116,11 @@ class Disc:
         self.work = temp_dir("tavik-cwd-")
         self.record = os.path.join(self.work, "record.txt")
         shutil.copy(SETUP, os.path.join(self.folder, "setup"))
-        with open(os.path.join(self.folder, "autorun.inf"), "w", encoding="utf-8") as f:
-            f.write(INF)
-        recorder = os.path.join(self.folder, "record.sh")
-        with open(recorder, "w") as f:
-            f.write(RECORDER)
-        os.chmod(recorder, 0o755)
+        write_files(self.folder, {"autorun.inf": INF, "record.sh": RECORDER},
+                    executable=("record.sh",))
 
     def records(self):
-        try:
-            with open(self.record) as f:
-                return [line.rstrip("\n").split("|") for line in f]
-        except FileNotFoundError:
-            return []
+        return records(self.record)
 
     def remove(self):
         shutil.rmtree(self.folder, ignore_errors=True)

@@ -4,13 +4,14 @@ hover highlight, item clicks starting programs, Exit and the close request.
 Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP"""
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # a fresh machine does not set PYTHONDONTWRITEBYTECODE
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import wait_for  # noqa: E402
+from disc_files import records, write_files  # noqa: E402
 
 CASE, SETUP, PROBE, BMP = sys.argv[1:5]
 GREEN, MAGENTA = "00FF00", "FF00FF"
@@ -46,17 +47,10 @@ class Menu:
         self.work = tempfile.mkdtemp(prefix="tavik-cwd-")
         self.record = os.path.join(self.work, "record.txt")
         shutil.copy(SETUP, os.path.join(self.disc, "setup"))
-        with open(os.path.join(self.disc, inf_name), "w") as f:
-            f.write(inf_text.replace("{MEDIUM_PATH}", self.medium_path()))
-        os.makedirs(os.path.join(self.disc, "Tools"))
-        for path in ("record.sh", "Tools/Rec2.sh"):
-            full = os.path.join(self.disc, path)
-            with open(full, "w") as f:
-                f.write(RECORDER)
-            os.chmod(full, 0o755)
-        for name, data in (files or {}).items():
-            with open(os.path.join(self.disc, name), "wb") as f:
-                f.write(data)
+        recorders = ("record.sh", "Tools/Rec2.sh")
+        write_files(self.disc, {inf_name: inf_text.replace("{MEDIUM_PATH}", self.medium_path()),
+                                **dict.fromkeys(recorders, RECORDER), **(files or {})},
+                    executable=recorders)
         self.proc = display.spawn([os.path.join(self.disc, "setup")], cwd=self.work,
                                   env={"TAVIK_RECORD": self.record})
         self.window = display.find_window("setup")
@@ -92,11 +86,7 @@ class Menu:
         return self.d.run(PROBE, "cursor").stdout.split()
 
     def records(self):
-        try:
-            with open(self.record) as f:
-                return [line.rstrip("\n").split("|") for line in f]
-        except FileNotFoundError:
-            return []
+        return records(self.record)
 
     def close(self):
         if self.proc.poll() is None:
