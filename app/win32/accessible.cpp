@@ -6,13 +6,13 @@
 
 #include <oleacc.h>
 
-#include <climits>
 #include <string>
 #include <vector>
 
 #include "app/forms/accessible.h"
 #include "app/forms/last_guard.h"
 #include "app/win32/platform.h"
+#include "app/win32/text.h"
 #include "app/win32/units.h"
 
 namespace win32_shell {
@@ -51,18 +51,10 @@ const Oleacc& oleacc() {
     return functions;
 }
 
-// A caption as the painter draws it: bytes in the ANSI code page.
+// A caption as the painter draws it.
 BSTR to_bstr(std::string_view text) {
-    if (text.empty())
-        return SysAllocString(L"");
-    const int n = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX / 2));
-    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
-    if (wide <= 0)
-        return nullptr;
-    BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(wide));
-    if (out != nullptr)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), n, out, wide);
-    return out;
+    const std::wstring wide = to_wide(text);
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 void set_i4(VARIANT* v, LONG value) {
@@ -302,10 +294,9 @@ public:
                 return E_FAIL;
             if (!PtInRect(&client, p))
                 return S_FALSE;
-            // The pixel's centre, as the mouse's hit test sees a pointer there.
+            // The point as a mouse move there reaches the form.
             const unsigned dpi = platform_.dpi();
-            const forms::Point twips{to_twips(p.x, dpi) + to_twips(1, dpi) / 2,
-                                     to_twips(p.y, dpi) + to_twips(1, dpi) / 2};
+            const forms::Point twips{to_twips(p.x, dpi), to_twips(p.y, dpi)};
             set_i4(at, forms::accessible_element_at(elements, twips) + 1); // 0: the client
             return S_OK;
         });

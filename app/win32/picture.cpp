@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/forms/picture_header.h"
+#include "app/win32/text.h"
 #include "app/win32/units.h"
 
 namespace win32_shell {
@@ -17,18 +18,6 @@ namespace {
 constexpr int kHimetricPerInch = 2540;
 // Enough of a file to find a JPEG's size behind its metadata segments.
 constexpr std::size_t kPictureHeadBytes = 256 * 1024;
-
-std::wstring to_wide(const std::string& text) {
-    if (text.empty() || text.size() > INT_MAX)
-        return {};
-    const int n = static_cast<int>(text.size());
-    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
-    if (wide <= 0)
-        return {};
-    std::wstring out(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), n, out.data(), wide);
-    return out;
-}
 
 // Only a regular file whose header declares a sane size goes to the decoder: a folder, a device
 // or a pipe named by the settings could block it, and a picture claiming gigapixels would take

@@ -55,6 +55,18 @@ HFONT FontCache::get(const forms::Font& font, unsigned dpi) {
     return entries_.back().font.get();
 }
 
+std::wstring to_wide(std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX)
+        return {};
+    const int n = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
+    if (wide <= 0)
+        return {};
+    std::wstring out(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), n, out.data(), wide);
+    return out;
+}
+
 forms::Extent measure_text(FontCache& fonts, std::string_view text, const forms::Font& font,
                            unsigned dpi) {
     MemoryDc dc(nullptr);

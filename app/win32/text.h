@@ -38,6 +38,10 @@ private:
     std::vector<Entry> entries_;
 };
 
+// The core's text (the ANSI code page's bytes, as GDI draws them) in UTF-16, for the wide
+// interfaces (file names, screen readers); empty when it cannot be converted.
+std::wstring to_wide(std::string_view text);
+
 // One line of text in the font at a DPI, in twips; zero when GDI cannot measure it.
 forms::Extent measure_text(FontCache& fonts, std::string_view text, const forms::Font& font,
                            unsigned dpi);
