@@ -34,7 +34,8 @@ def main():
     p = argparse.ArgumentParser()
     p.add_argument("--displays", type=int, default=3)
     p.add_argument("--starts", type=int, default=900, help="in all, shared by the displays")
-    p.add_argument("--timeout", type=int, default=10)
+    p.add_argument("--timeout", type=int, default=20,
+                   help="seconds a start may take to map or to end before it counts as hung")
     p.add_argument("--no-neighbour", action="store_true")
     p.add_argument("--accessibility-bus", action="store_true")
     p.add_argument("paths", nargs="*", default=[

@@ -15,7 +15,7 @@ import tempfile
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
-from desktop import wait_for, process_gone  # noqa: E402
+from desktop import END, SHOW, process_gone, wait_for  # noqa: E402
 from disc_files import write_files  # noqa: E402
 
 CASE, TAVIK_DISC, SETUP, SETUP_EXE = sys.argv[1:5]
@@ -186,11 +186,11 @@ def run_from_medium(d, mount, record, expect):
         for row in (0, 1):
             d.click(origin[0] + 110, origin[1] + 108 + 40 * row)
         lines = lambda: open(record).read().splitlines() if os.path.exists(record) else []
-        wait_for(lambda: len(lines()) >= len(expect), 10, what="the items' programs")
+        wait_for(lambda: len(lines()) >= len(expect), SHOW, what="the items' programs")
         # The programs ran with the menu's working folder: the medium's root.
         assert sorted(lines()) == sorted(f"{e}|{mount}" for e in expect), lines()
         d.click(origin[0] + 448, origin[1] + 344)  # Exit
-        wait_for(lambda: process_gone(proc), 10, what="Exit to end the menu")
+        wait_for(lambda: process_gone(proc), END, what="Exit to end the menu")
     finally:
         if proc.poll() is None:
             proc.kill()

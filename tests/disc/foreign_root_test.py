@@ -13,7 +13,7 @@ import tempfile
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
-from desktop import wait_for, process_gone  # noqa: E402
+from desktop import END, SHOW, process_gone, wait_for  # noqa: E402
 from disc_files import write_files  # noqa: E402
 
 ROOT, TAVIK_DISC, DISC_SETUP, SETUP_EXE = (os.path.abspath(p) for p in sys.argv[1:5])
@@ -73,7 +73,7 @@ def main():
                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
             try:
                 try:
-                    window = d.find_window("setup", timeout=20)
+                    window = d.find_window("setup")
                 except desktop.Timeout:
                     proc.kill()
                     raise AssertionError("no window; the menu said: " +
@@ -82,16 +82,16 @@ def main():
                 assert (w, h) == (503, 380), (w, h)
                 ox, oy = x + FRAME, y + FRAME
                 row = (ox + 95, oy + 95, 200, 40)
-                wait_for(lambda: d.count_color(row, GREEN) > 20, 10, what="the item drawn")
+                wait_for(lambda: d.count_color(row, GREEN) > 20, SHOW, what="the item drawn")
                 d.move(ox + 110, oy + 108)
                 wait_for(lambda: d.count_color(row, RED) > 20 and d.count_color(row, GREEN) == 0,
-                         10, what="the item highlighted")
+                         SHOW, what="the item highlighted")
                 d.click(ox + 110, oy + 108)
                 lines = lambda: open(record).read().splitlines() if os.path.exists(record) else []
-                wait_for(lines, 10, what="the item's program on the disc")
+                wait_for(lines, SHOW, what="the item's program on the disc")
                 assert lines() == ["ran|/media/tavik"], lines()
                 d.click(ox + 448, oy + 344)  # Exit
-                wait_for(lambda: process_gone(proc), 10, what="Exit to end the menu")
+                wait_for(lambda: process_gone(proc), END, what="Exit to end the menu")
             finally:
                 if proc.poll() is None:
                     proc.kill()

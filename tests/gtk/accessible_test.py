@@ -20,7 +20,7 @@ import threading  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
-from desktop import process_gone, wait_for  # noqa: E402
+from desktop import END, SHOW, process_gone, wait_for  # noqa: E402
 from disc_files import records, write_files  # noqa: E402
 from at_bus import (AccessibilityBus, become_subreaper, end_orphans, end_process,  # noqa: E402
                     own_children)
@@ -161,7 +161,7 @@ def settled(d, rect, name):
         same = now == last[0] and len(pixels_of(now, rect[2], GREEN)) > 100
         last[0] = now
         return now if same else None
-    return wait_for(look, 10, what="the window painted and still")
+    return wait_for(look, SHOW, what="the window painted and still")
 
 
 def inside(points, box):
@@ -189,7 +189,7 @@ def find_app(pyatspi, pid):
             if app is not None and app.get_process_id() == pid and app.childCount > 0:
                 return app
         return None
-    return wait_for(look, 20, what=f"AT-SPI application of process {pid}")
+    return wait_for(look, SHOW, what=f"AT-SPI application of process {pid}")
 
 
 def box_of(accessible, coords):
@@ -317,21 +317,21 @@ def check_hover(pyatspi, d, children, boxes, client_rect, events):
         i, child = by_name[name]
         del events[:]
         d.move(ox + point[0], oy + point[1])
-        wait_for(pumped(lambda: armed() == [name] and (name, 1) in events), 10,
+        wait_for(pumped(lambda: armed() == [name] and (name, 1) in events), SHOW,
                  what=f"{name} armed and announced")
         grown = box_of(child, pyatspi.component.XY_PARENT)
         normal = boxes[i]
         assert grown[:2] == normal[:2], (name, grown, normal)
         assert grown[2] > normal[2] and grown[3] > normal[3], (name, grown, normal)
         lit = wait_for(lambda: pixels_of(crop(d, client_rect, "hover.png"), client_rect[2],
-                                         MAGENTA), 10, what=f"{name} highlighted")
+                                         MAGENTA), SHOW, what=f"{name} highlighted")
         assert len(lit) > 20 and len(inside(lit, grown)) == len(lit), (name, grown, len(lit))
         d.move(ox + BACKGROUND[0], oy + BACKGROUND[1])
-        wait_for(pumped(lambda: armed() == [] and (name, 0) in events), 10,
+        wait_for(pumped(lambda: armed() == [] and (name, 0) in events), SHOW,
                  what=f"{name} no longer armed")
         # Off the screen too, so the next item's highlight is the only one drawn.
         wait_for(lambda: not pixels_of(crop(d, client_rect, "hover.png"), client_rect[2],
-                                       MAGENTA), 10, what=f"{name} drawn plain again")
+                                       MAGENTA), SHOW, what=f"{name} drawn plain again")
         after = box_of(child, pyatspi.component.XY_PARENT)
         assert after[:2] == normal[:2] and after[2] < grown[2] and after[3] < grown[3], name
         if name != "Exit":  # designed at 13.5 pt, Exit returns to the items' FontSize
@@ -339,12 +339,12 @@ def check_hover(pyatspi, d, children, boxes, client_rect, events):
     # Straight from one item to another: one event for each.
     del events[:]
     d.move(ox + ITEM_POINTS["Read me"][0], oy + ITEM_POINTS["Read me"][1])
-    wait_for(pumped(lambda: armed() == ["Read me"]), 10, what="Read me armed")
+    wait_for(pumped(lambda: armed() == ["Read me"]), SHOW, what="Read me armed")
     d.move(ox + ITEM_POINTS["Browse"][0], oy + ITEM_POINTS["Browse"][1])
     wait_for(pumped(lambda: armed() == ["Browse"] and ("Read me", 0) in events
-                    and ("Browse", 1) in events), 10, what="the highlight moved on")
+                    and ("Browse", 1) in events), SHOW, what="the highlight moved on")
     d.move(ox + BACKGROUND[0], oy + BACKGROUND[1])
-    wait_for(pumped(lambda: armed() == []), 10, what="nothing armed")
+    wait_for(pumped(lambda: armed() == []), SHOW, what="nothing armed")
 
 
 def recorders_running():
@@ -367,15 +367,15 @@ def check_actions(client, children, disc, menu):
     # AT-SPI here answers True whatever the action returns: only the records tell.
     by_name["Zweite Straße"].queryAction().doAction(1)
     assert by_name["Read me"].queryAction().doAction(0)
-    wait_for(lambda: disc.records(), 10, what="the first item's program")
+    wait_for(lambda: disc.records(), SHOW, what="the first item's program")
     assert by_name["Browse"].queryAction().doAction(0)
-    wait_for(lambda: len(disc.records()) >= 2, 10, what="the third item's program")
+    wait_for(lambda: len(disc.records()) >= 2, SHOW, what="the third item's program")
     assert not process_gone(menu), "the menu stays open"
     assert client.childCount == len(children), "and still answers"
     assert by_name["Exit"].queryAction().doAction(0)
-    wait_for(lambda: process_gone(menu), 10, what="Exit ends the menu")
+    wait_for(lambda: process_gone(menu), END, what="Exit ends the menu")
     assert menu.wait(5) == 0, menu.returncode
-    wait_for(lambda: not recorders_running(), 10, what="the recorders done")
+    wait_for(lambda: not recorders_running(), END, what="the recorders done")
     want = [["record.sh", "one", f"ppid={menu.pid}"], ["record.sh", "three", f"ppid={menu.pid}"]]
     assert sorted(disc.records()) == want, disc.records()
 
@@ -389,7 +389,7 @@ def check_close(pyatspi, session, disc):
             assert child.name and box_of(child, pyatspi.DESKTOP_COORDS)[2] > 0, child.name
             child.getState()
         session.display.run(PROBE, "close", window)
-        wait_for(lambda: process_gone(menu), 10, what="the close request ends the menu")
+        wait_for(lambda: process_gone(menu), END, what="the close request ends the menu")
         assert menu.wait(5) == 0, menu.returncode
     finally:
         end_process(menu)
@@ -413,7 +413,7 @@ def main():
             quiet, window, geometry = start_menu(session, disc, NO_AT_BRIDGE="1")
             unseen = settled(d, geometry, "quiet.png")
             end_process(quiet)
-            wait_for(lambda: not d.window_exists(window), 10, what="the first window gone")
+            wait_for(lambda: not d.window_exists(window), END, what="the first window gone")
 
             menu, window, seen_geometry = start_menu(session, disc)
             assert seen_geometry == geometry, (seen_geometry, geometry)

@@ -10,7 +10,7 @@ import tempfile
 sys.dont_write_bytecode = True  # a fresh machine does not set PYTHONDONTWRITEBYTECODE
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
-from desktop import wait_for  # noqa: E402
+from desktop import END, SHOW, wait_for  # noqa: E402
 from disc_files import records, write_files  # noqa: E402
 
 CASE, SETUP, PROBE, BMP = sys.argv[1:5]
@@ -116,7 +116,7 @@ def case_geometry(d):
         assert "_NET_WM_ICON(" not in props, "no window icon"
         with open(BMP, "rb") as f:
             bmp = f.read()
-        wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), 5,
+        wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), SHOW,
                  what="the window painted")
         shot = m.shot()
         for px, py in ((0, 60), (496, 0), (496, 373), (0, 373), (250, 300), (400, 150), (20, 250)):
@@ -132,36 +132,36 @@ def case_hover(d):
     m = Menu(d, ITEMS)
     try:
         row = ITEM_ROW(1)
-        wait_for(lambda: m.count(row, GREEN) > 20, 5, what="item 2 drawn")
+        wait_for(lambda: m.count(row, GREEN) > 20, SHOW, what="item 2 drawn")
         green_before = m.count(row, GREEN)
         m.move(row[0] + 8, row[1] + 10)
-        wait_for(lambda: m.count(row, MAGENTA) > green_before, 5, what="item 2 highlighted")
+        wait_for(lambda: m.count(row, MAGENTA) > green_before, SHOW, what="item 2 highlighted")
         assert m.count(row, GREEN) == 0
         assert m.count(ITEM_ROW(0), MAGENTA) == 0
         assert m.cursor()[:2] == ["32x32", "12,1"], m.cursor()
         # Onto the title: the item stays highlighted, the arrow shows.
         m.move(40, 15)
-        wait_for(lambda: m.cursor()[1] != "12,1", 5, what="arrow over the title")
+        wait_for(lambda: m.cursor()[1] != "12,1", SHOW, what="arrow over the title")
         assert m.count(row, MAGENTA) > green_before
         # Onto the bare background: restored.
         m.move(400, 250)
-        wait_for(lambda: m.count(row, MAGENTA) == 0, 5, what="highlight removed")
+        wait_for(lambda: m.count(row, MAGENTA) == 0, SHOW, what="highlight removed")
         assert m.count(row, GREEN) == green_before
         # The grown box still takes the mouse: highlight, then move inside the grown part only.
         m.move(row[0] + 8, row[1] + 10)
-        wait_for(lambda: m.count(row, MAGENTA) > 0, 5, what="item 2 highlighted again")
+        wait_for(lambda: m.count(row, MAGENTA) > 0, SHOW, what="item 2 highlighted again")
         m.move(row[0] + 8, row[1] + 24)
         # Moving on to the title afterwards proves the move above was handled when the arrow shows.
         m.move(40, 15)
-        wait_for(lambda: m.cursor()[1] != "12,1", 5, what="arrow over the title")
+        wait_for(lambda: m.cursor()[1] != "12,1", SHOW, what="arrow over the title")
         assert m.count(row, MAGENTA) > green_before
         # Out of the window straight from the item: leaving changes nothing, the item stays
         # highlighted. The root's cursor shows once the pointer is out; the highlight must
         # then hold in every capture for a while, not just the first.
         m.move(row[0] + 8, row[1] + 10)
-        wait_for(lambda: m.cursor()[1] == "12,1", 5, what="the hand over item 2")
+        wait_for(lambda: m.cursor()[1] == "12,1", SHOW, what="the hand over item 2")
         d.move(1, 1)
-        wait_for(lambda: m.cursor()[1] != "12,1", 5, what="the root's cursor outside")
+        wait_for(lambda: m.cursor()[1] != "12,1", SHOW, what="the root's cursor outside")
         for _ in range(5):
             assert m.count(row, MAGENTA) > green_before, "leaving the window kept the highlight"
     finally:
@@ -173,11 +173,11 @@ def case_click(d):
     try:
         menu_pid = m.proc.pid
         m.click(*[v + 8 for v in ITEM_ROW(0)[:2]])
-        wait_for(lambda: len(m.records()) == 1, 5, what="first start")
+        wait_for(lambda: len(m.records()) == 1, SHOW, what="first start")
         m.click(*[v + 8 for v in ITEM_ROW(0)[:2]])
-        wait_for(lambda: len(m.records()) == 2, 5, what="second start")
+        wait_for(lambda: len(m.records()) == 2, SHOW, what="second start")
         m.click(*[v + 8 for v in ITEM_ROW(1)[:2]])
-        wait_for(lambda: len(m.records()) == 3, 5, what="start from the medium")
+        wait_for(lambda: len(m.records()) == 3, SHOW, what="start from the medium")
         recs = m.records()
         for r in recs[:2]:
             assert r[0] == os.path.join(m.disc, "record.sh"), r
@@ -189,7 +189,7 @@ def case_click(d):
             assert fields["cwd"] == m.work, fields
             assert int(fields["ppid"]) == menu_pid, fields
             # Finished and reaped: no zombie left behind.
-            wait_for(lambda: not os.path.exists(f"/proc/{fields['pid']}"), 5,
+            wait_for(lambda: not os.path.exists(f"/proc/{fields['pid']}"), END,
                      what=f"child {fields['pid']} reaped")
         assert m.proc.poll() is None, "the menu stays open"
     finally:
@@ -200,7 +200,7 @@ def case_exit(d):
     m = Menu(d, "")  # no settings at all: Exit still ends the menu
     try:
         m.click(445, 344)
-        wait_for(lambda: m.proc.poll() is not None, 5, what="exit")
+        wait_for(lambda: m.proc.poll() is not None, END, what="exit")
         assert m.proc.returncode == 0
     finally:
         m.close()
@@ -220,7 +220,7 @@ def case_hostile(d):
     try:
         m.click(45, 110)
         m.click(445, 344)
-        wait_for(lambda: m.proc.poll() is not None, 5, what="exit")
+        wait_for(lambda: m.proc.poll() is not None, END, what="exit")
         assert m.records() == []
     finally:
         m.close()
@@ -230,7 +230,7 @@ def case_close(d):
     m = Menu(d, ITEMS)
     try:
         d.run(PROBE, "close", m.window)
-        wait_for(lambda: m.proc.poll() is not None, 5, what="close request ends the menu")
+        wait_for(lambda: m.proc.poll() is not None, END, what="close request ends the menu")
         assert m.proc.returncode == 0
     finally:
         m.close()

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Every hostile disc through the real Linux window on private Xvfb displays: the window opens
-within 2 s at 503x380, every shown label takes a click without a crash or hang, Exit (or a close
-request when Exit lies outside) ends the menu within 5 s, and nothing is written or left running.
+at 503x380, every shown label takes a click without a crash or hang, Exit (or a close request
+when Exit lies outside) ends the menu, and nothing is written or left running. Deadlines only
+catch hangs; how fast the window opens is scripts/bench.sh's.
 Usage: window_all.py SETUP [--probe X_PROBE] [--check TAVIK_CHECK] [--jobs N] [CASE...]"""
 import argparse
 import json
@@ -19,15 +20,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "support"))
 sys.path.insert(0, HERE)
 import desktop  # noqa: E402
-from desktop import Timeout, wait_for  # noqa: E402
+from desktop import END, SHOW, Timeout, wait_for  # noqa: E402
 import make_discs  # noqa: E402
 
 FRAME = 3
 CLIENT = (497, 374)
 OUTER = (503, 380)
 EXIT_TWIPS = (6600, 5040)  # where an unplaced Exit label sits
-OPEN_LIMIT = 2.0
-END_LIMIT = 5.0
 
 # A program on PATH for the discs' commands: appends its arguments, unit-separated, to a file.
 RECORDER = """#!/bin/sh
@@ -132,7 +131,7 @@ class Case:
         report = json.loads(check.stdout)
         points, exit_point = click_points(report)
         before = listing(self.disc)
-        wait_for(lambda: not self.windows(), 10, what="no menu window left on the display")
+        wait_for(lambda: not self.windows(), END, what="no menu window left on the display")
         self.d.move(1023, 767)  # away from where the window opens
         started = time.monotonic()
         env = {"PATH": os.path.join(os.path.dirname(self.disc), "bin") + ":" +
@@ -140,15 +139,13 @@ class Case:
         self.proc = self.d.spawn([os.path.join(self.disc, "setup")], cwd=self.work, env=env,
                                  start_new_session=True)
         try:
-            self.window = self.d.find_window("setup", timeout=10)
+            self.window = self.d.find_window("setup")
         except Timeout:
             alive = self.proc.poll() is None
-            self.problems.append("no window within 10 s" +
+            self.problems.append(f"no window within {SHOW:.0f} s" +
                                  ("" if alive else f" (exited {self.proc.returncode})"))
             return self.finish(before)
-        opened = time.monotonic() - started
-        self.notes.append(f"window {opened * 1000:.0f} ms")
-        self.expect(opened <= OPEN_LIMIT, f"window took {opened:.2f} s (limit {OPEN_LIMIT} s)")
+        self.notes.append(f"window {(time.monotonic() - started) * 1000:.0f} ms")
         x, y, w, h = self.d.geometry(self.window)
         self.expect((w, h) == OUTER, f"window is {w}x{h}, not {OUTER[0]}x{OUTER[1]}")
         origin = (x + FRAME, y + FRAME)
@@ -162,13 +159,13 @@ class Case:
         self.notes.append(f"{len(points)} item clicks")
         want = EXPECTED_RECORDS.get(self.name, [])
         try:
-            wait_for(lambda: len(self.records()) >= len(want), 5, what="the items' programs")
+            wait_for(lambda: len(self.records()) >= len(want), SHOW, what="the items' programs")
         except Timeout:
             pass
         self.expect(self.records() == want, f"programs started with {self.records()}, "
                                             f"expected {want}")
         try:
-            wait_for(lambda: not zombie_children(self.proc.pid), 3, what="children reaped")
+            wait_for(lambda: not zombie_children(self.proc.pid), END, what="children reaped")
         except Timeout:
             self.problems.append(f"zombie children {zombie_children(self.proc.pid)}")
 
@@ -180,21 +177,21 @@ class Case:
             self.d.run(self.tools.probe, "close", self.window)
             how = "close request (Exit outside the window)"
         try:
-            wait_for(lambda: self.proc.poll() is not None, END_LIMIT, what="the menu to end")
+            wait_for(lambda: self.proc.poll() is not None, END, what="the menu to end")
             self.notes.append(f"{how}: ended in {(time.monotonic() - clicked) * 1000:.0f} ms")
             self.expect(self.proc.returncode == 0, f"menu exit code {self.proc.returncode}")
         except Timeout:
-            self.problems.append(f"{how}: still running after {END_LIMIT} s")
+            self.problems.append(f"{how}: still running after {END:.0f} s")
         return self.finish(before)
 
     def finish(self, before):
         if self.proc.poll() is not None:
             try:
-                wait_for(lambda: not session_members(self.proc.pid), 3, what="descendants gone")
+                wait_for(lambda: not session_members(self.proc.pid), END, what="descendants gone")
             except Timeout:
                 self.problems.append(f"left running: {session_members(self.proc.pid)}")
             try:
-                wait_for(lambda: not self.windows(), 5, what="the window to go")
+                wait_for(lambda: not self.windows(), SHOW, what="the window to go")
             except Timeout:
                 self.problems.append("window stays after the menu ended")
         after = listing(self.disc)

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """A representative set of hostile discs through setup.exe under Wine, on the display and warm
-wineserver of the Wine suite: the window opens within 2 s at 503x380, the shown items take a
-click without a crash or a second window, Exit (or a close request) ends the program, and
-nothing is written to the disc.
+wineserver of the Wine suite: the window opens at 503x380, the shown items take a click without
+a crash or a second window, Exit (or a close request) ends the program, and nothing is written
+to the disc. Deadlines only catch hangs; how fast the window opens is scripts/bench.sh's.
 Usage: wine_subset.py STATE_DIR SETUP_EXE HELPER_DIR ASSETS_DIR [CASE...]"""
 import os
 import sys
@@ -13,13 +13,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "win32"))
 sys.path.insert(0, HERE)
 from wine_menu import Menu  # noqa: E402  (puts tests/support on the path)
-from desktop import Timeout, process_gone, wait_for  # noqa: E402
+from desktop import END, SHOW, Timeout, process_gone, wait_for  # noqa: E402
 import make_discs  # noqa: E402
 from window_all import listing  # noqa: E402  (one notion of "the disc is unchanged")
 
 OUTER = (503, 380)
-OPEN_LIMIT = 2.0
-END_LIMIT = 5.0
 EXIT_POINT = (445, 344)  # inside the unplaced Exit label, client pixels
 
 
@@ -67,14 +65,11 @@ def run_case(args, name, items, ending, specs):
         try:
             menu.start()  # waits for the window; includes moving the pointer aside
         except Timeout:
-            problems.append("no window within 20 s" +
+            problems.append(f"no window within {SHOW:.0f} s" +
                             ("" if menu.proc.poll() is None else
                              f" (exited {menu.proc.returncode})"))
             return problems, notes
-        opened = time.monotonic() - started
-        notes.append(f"window {opened * 1000:.0f} ms")
-        if opened > OPEN_LIMIT:
-            problems.append(f"window took {opened:.2f} s (limit {OPEN_LIMIT} s)")
+        notes.append(f"window {(time.monotonic() - started) * 1000:.0f} ms")
         _, _, w, h = menu.desk.geometry(menu.window)
         if (w, h) != OUTER:
             problems.append(f"window is {w}x{h}")
@@ -97,11 +92,11 @@ def run_case(args, name, items, ending, specs):
             menu.probe("close")  # returns once WM_CLOSE is sent, the probe's own exit included
             asked = time.monotonic()
         try:
-            wait_for(lambda: process_gone(menu.proc), END_LIMIT, what="setup.exe to end")
+            wait_for(lambda: process_gone(menu.proc), END, what="setup.exe to end")
             notes.append(f"{ending}: ended in {(time.monotonic() - asked) * 1000:.0f} ms")
             if menu.proc.returncode != 0:
                 problems.append(f"exit code {menu.proc.returncode}")
-            wait_for(lambda: not menu.windows(), 10, what="the window to go")
+            wait_for(lambda: not menu.windows(), SHOW, what="the window to go")
         except Timeout as e:
             problems.append(f"{ending}: {e}")
 

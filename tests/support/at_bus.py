@@ -8,7 +8,7 @@ import signal
 import subprocess
 import time
 
-from desktop import wait_for
+from desktop import SHOW, wait_for
 
 PR_SET_CHILD_SUBREAPER = 36
 
@@ -103,7 +103,7 @@ class AccessibilityBus:
              "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
              "string:org.a11y.Bus"], env=env, capture_output=True, text=True,
             timeout=10).stdout,
-            10, what="the accessibility bus launcher")
+            SHOW, what="the accessibility bus launcher")
         return self
 
     def stop(self):

@@ -14,7 +14,7 @@ import tempfile
 sys.dont_write_bytecode = True  # keep the source tree clean
 from wine_menu import CLIENT, SCREEN, Checks, Menu  # noqa: E402  (puts tests/support on the path)
 import screen  # noqa: E402
-from desktop import wait_for, process_gone  # noqa: E402
+from desktop import SHOW, process_gone, wait_for  # noqa: E402
 from wine_suite import wine_environment  # noqa: E402
 
 OUTER = (503, 380)
@@ -130,9 +130,9 @@ def scenario_hover(args, c):
         c.expect(cursor is not None and cursor[2:] != (12, 1), f"arrow over the background ({cursor})")
         is_hand = lambda: screen.cursor(menu.env["DISPLAY"]) == (32, 32, 12, 1)
         menu.move(ITEM_LEFT + 10, ITEM_TOP + 9)
-        wait_for(is_hand, 5, what="the hand over item 1")
+        wait_for(is_hand, SHOW, what="the hand over item 1")
         menu.move(TITLE_BOX[0] + 30, TITLE_BOX[1] + 15)
-        wait_for(lambda: not is_hand(), 5, what="the arrow over the title")
+        wait_for(lambda: not is_hand(), SHOW, what="the arrow over the title")
         c.expect(True, "arrow over the title")
         menu.move(300, 300)
 
@@ -147,9 +147,9 @@ def scenario_hover(args, c):
         # the item stays highlighted in every capture once the pointer is out.
         menu.move(ITEM_LEFT + 10, ITEM_TOP + 9)
         menu.wait_shot(lambda s: s.count(item_band(0), BLUE) > 40, "item 1 highlighted")
-        wait_for(is_hand, 5, what="the hand over item 1")
+        wait_for(is_hand, SHOW, what="the hand over item 1")
         menu.desk.move(1, 1)
-        wait_for(lambda: not is_hand(), 5, what="the pointer out of the window")
+        wait_for(lambda: not is_hand(), SHOW, what="the pointer out of the window")
         c.expect(all(menu.shot().count(item_band(0), BLUE) > 40 for _ in range(5)),
                  "leaving the window keeps the highlight")
 
@@ -169,7 +169,7 @@ def scenario_click(args, c):
 
         def click_and_wait(i, count):
             menu.click(ITEM_LEFT + 10, ITEM_TOP + ITEM_PITCH * i + 9)
-            return wait_for(lambda: (lambda l: l if len(l) >= count else None)(lines()), 15,
+            return wait_for(lambda: (lambda l: l if len(l) >= count else None)(lines()), SHOW,
                             what=f"{count} line(s) in record.txt")
 
         menu.wait_shot(menu.painted, "the first paint")
@@ -229,7 +229,7 @@ def scenario_disc_image(args, c):
             menu.click(ITEM_LEFT + 10, ITEM_TOP + 9)
             lines = lambda: open(record, encoding="latin-1").read().splitlines() \
                 if os.path.exists(record) else []
-            got = wait_for(lambda: lines() or None, 15, what="the item's program to run")
+            got = wait_for(lambda: lines() or None, SHOW, what="the item's program to run")
             c.expect(got == ["\\tools\\record.exe first|D:\\"],
                      f"an item starts its program from the medium, in D:\\ ({got})")
             menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
@@ -271,7 +271,7 @@ def scenario_planted_dlls(args, c):
         menu.accessible("tree")  # a screen reader's request loads oleacc
         menu.click(ITEM_LEFT + 10, ITEM_TOP + 9)
         record = os.path.join(menu.disc, "tools", "record.txt")
-        wait_for(lambda: os.path.exists(record), 15, what="the item's program")
+        wait_for(lambda: os.path.exists(record), SHOW, what="the item's program")
         menu.click(EXIT_BOX[0] + 8, EXIT_BOX[1] + 8)
         c.expect(menu.ended(), "Exit ends the menu")
         # Read before the run's folder goes.
@@ -355,7 +355,7 @@ def scenario_accessible(args, c):
         c.expect(menu.accessible("do", 1).strip() == "80020003" and not lines(),
                  "the title has no action (DISP_E_MEMBERNOTFOUND) and starts nothing")
         c.expect(menu.accessible("do", 2).strip() == "00000000", "an item's action is accepted")
-        got = wait_for(lambda: lines() or None, 15, what="the item's program")
+        got = wait_for(lambda: lines() or None, SHOW, what="the item's program")
         c.expect(got == ["\\tools\\record.exe first|D:\\"],
                  f"the action starts the item's command from the disc's drive ({got})")
         c.expect(not process_gone(menu.proc), "the menu stays open")
@@ -438,7 +438,7 @@ def scenario_dpi(args, c):
             menu.origin = (x + 3, y + 3)
             grab = lambda: screen.grab(menu.desk, (*menu.origin, *client))
             shot = wait_for(lambda: (lambda s: s if s.count((0, 0, 400, 320), GREEN) > 100
-                                     else None)(grab()), 8, what="the scaled column")
+                                     else None)(grab()), SHOW, what="the scaled column")
             for i in range(3):
                 box = shot.bbox((120, 150 + 60 * i, 400, 60), GREEN)
                 c.expect(box is not None and 150 <= box[0] <= 156 and

@@ -11,7 +11,7 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "support"))
 import desktop  # noqa: E402
-from desktop import wait_for, process_gone  # noqa: E402
+from desktop import END, SHOW, process_gone, wait_for  # noqa: E402
 from wine_suite import wine_environment  # noqa: E402
 import screen  # noqa: E402
 
@@ -63,7 +63,7 @@ class Menu:
 
     def start(self):
         # A window left by an earlier test (Wine lets go of it late) must not be taken for ours.
-        wait_for(lambda: not self.windows(), 10, what="no menu window on the display")
+        wait_for(lambda: not self.windows(), END, what="no menu window on the display")
         self.desk.move(SCREEN[0] - 1, 0)  # a window opening under the pointer gets a hover
         # Started from a folder outside the disc: a click must make D: current by itself.
         self.log = open(os.path.join(self.state_dir, "wine.log"), "w+")
@@ -71,7 +71,7 @@ class Menu:
                                      cwd=self.state_dir, stdin=subprocess.DEVNULL,
                                      stdout=self.log, stderr=self.log)
         try:
-            self.window = self.desk.find_window("setup.exe", timeout=20)
+            self.window = self.desk.find_window("setup.exe")
         except desktop.Timeout:
             self.log.seek(0)
             print(f"setup.exe {'ended' if self.proc.poll() is not None else 'runs'}; Wine said:",
@@ -102,7 +102,7 @@ class Menu:
     def shot(self):
         return screen.grab(self.desk, (*self.origin, *CLIENT))
 
-    def wait_shot(self, predicate, what, timeout=8):
+    def wait_shot(self, predicate, what, timeout=SHOW):
         """The first client capture that satisfies the predicate."""
         return wait_for(lambda: (lambda s: s if predicate(s) else None)(self.shot()),
                         timeout, what=what)
@@ -131,7 +131,7 @@ class Menu:
     def move(self, x, y):
         self.desk.move(self.origin[0] + x, self.origin[1] + y)
 
-    def ended(self, timeout=10):
+    def ended(self, timeout=END):
         try:
             wait_for(lambda: process_gone(self.proc), timeout, what="setup.exe to end")
             wait_for(lambda: not self.windows(), timeout, what="the window to go")
