@@ -17,6 +17,15 @@
 #include "app/posix/interpreter.h"
 #include "app/posix/program_start.h"
 
+namespace posix {
+// For readable failures: the path, then what starts it.
+void PrintTo(const Program& program, std::ostream* os) {
+    *os << program.path;
+    for (const std::string& part : program.interpreter)
+        *os << " <" << part << ">";
+}
+} // namespace posix
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -193,6 +202,10 @@ TEST_F(CommandResolve, WithoutExecBitOnTheMediumThroughLoaderOrInterpreter) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(posix::resolve_program(c.program, places), c.expected) << c.program;
+    // A menu on the root file system has "/" as its medium: PATH still needs the exec bit.
+    const SearchPlaces whole{disc, "/", root_ + "/pathdir"};
+    EXPECT_EQ(posix::resolve_program("onpath.sh", whole), std::nullopt);
+    EXPECT_EQ(posix::resolve_program("run.sh", whole), (Program{script, {"/bin/sh", "-e"}}));
 
     // Without PT_INTERP the file is static: only the kernel could start it.
     std::ifstream in(shell, std::ios::binary);
