@@ -127,7 +127,7 @@ void check_resolve(const std::string& program) {
         return;
     struct stat st {};
     FUZZ_CHECK(::stat(found->path.c_str(), &st) == 0 && S_ISREG(st.st_mode));
-    // Without an exec bit only through an interpreter; Readme.txt is text, hence /bin/sh.
+    // Without an exec bit only through an interpreter: Docs/Readme.txt names /bin/sh.
     FUZZ_CHECK(found->interpreter.empty()
                    ? ::access(found->path.c_str(), X_OK) == 0
                    : found->interpreter == std::vector<std::string>{"/bin/sh"});

@@ -45,7 +45,8 @@ constexpr unsigned kMaxProgramHeaders = 1024;
 
 struct File {
     int fd = -1;
-    explicit File(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit File(const std::string& path)
+        : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {}
     ~File() {
         if (fd >= 0)
             ::close(fd);
