@@ -194,6 +194,10 @@ class DesktopUser:
 
     def mount_point(self):
         point = f"/media/{USER}/{LABEL}"
+        # A run killed at its timeout leaves its mount: take it away first.
+        with open("/proc/self/mountinfo") as f:
+            if any(line.split()[4] == point for line in f):
+                subprocess.run(["umount", "-l", point], check=False)
         os.makedirs(point, exist_ok=True)
         os.chown(point, self.uid, self.gid)
         return point
