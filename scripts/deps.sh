@@ -10,6 +10,7 @@ packages=(
   libfontconfig-dev wine64 xvfb xdotool x11-utils imagemagick libx11-dev libxfixes-dev
   fonts-dejavu-core xorriso genisoimage fuseiso debootstrap lld-14 binutils
   osslsigncode openssl at-spi2-core python3-pyatspi dbus
+  libgtk-4-1 libadwaita-1-0 e2fsprogs
   clang-14 libclang-rt-14-dev clang-format-14
 )
 if [ "${1:-}" = "--run-only" ]; then

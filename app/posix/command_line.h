@@ -29,10 +29,19 @@ struct SearchPlaces {
     std::string path_variable; // $PATH, ':'-separated
 };
 
-// The executable file a program name stands for, or nothing. A name starting with `/` is on
-// the medium; one with a `/` inside is taken from the executable's folder; a bare name from
-// the executable's folder, then PATH. Letter case is ignored when the exact name is missing.
-// Folders and files without execute permission are never chosen.
-std::optional<std::string> resolve_program(const std::string& program, const SearchPlaces& places);
+struct Program {
+    std::string path;
+    // Empty: the file is started itself. Else what starts it (see interpreter.h): a file on the
+    // medium that has no exec bit.
+    std::vector<std::string> interpreter;
+    bool operator==(const Program&) const = default;
+};
+
+// The program file a program name stands for, or nothing. A name starting with `/` is on the
+// medium; one with a `/` inside is taken from the executable's folder; a bare name from the
+// executable's folder, then PATH. Letter case is ignored when the exact name is missing.
+// Folders are never chosen. A file without execute permission is chosen only when it lies on
+// the medium (found there, not through PATH) and its loader or interpreter can start it.
+std::optional<Program> resolve_program(const std::string& program, const SearchPlaces& places);
 
 } // namespace posix

@@ -69,4 +69,13 @@ pid_t start_process(const std::string& path, const std::vector<std::string>& arg
     return pid;
 }
 
+pid_t start_process(const Program& program, const std::vector<std::string>& arguments) {
+    if (program.interpreter.empty())
+        return start_process(program.path, arguments);
+    std::vector<std::string> rest(program.interpreter.begin() + 1, program.interpreter.end());
+    rest.push_back(program.path);
+    rest.insert(rest.end(), arguments.begin(), arguments.end());
+    return start_process(program.interpreter.front(), rest);
+}
+
 } // namespace posix

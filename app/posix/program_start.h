@@ -7,9 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/posix/command_line.h"
+
 namespace posix {
 
 // The child's process id, or -1 when nothing was started (exec failed included).
 pid_t start_process(const std::string& path, const std::vector<std::string>& arguments);
+
+// A resolved program: itself, or its loader or interpreter with the program's path as the first
+// argument (the loader then gives the program that path as its argv[0]).
+pid_t start_process(const Program& program, const std::vector<std::string>& arguments);
 
 } // namespace posix

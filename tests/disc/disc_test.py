@@ -3,7 +3,7 @@
 the same bytes for one SOURCE_DATE_EPOCH, the author's folder untouched, exit codes), and the
 menu run as a disc user gets it: the image mounted with fuseiso, `sh autorun.sh` from the
 mount's root on a private Xvfb, an item starting a program on the medium, Exit ending it; then
-the same from a Joliet-only image, where nothing is executable.
+the same from a Joliet-only image, where nothing has an exec bit.
 Usage: disc_test.py CASE TAVIK_DISC SETUP SETUP_EXE   (CASE: static, mounted, signed)"""
 import hashlib
 import os
@@ -213,10 +213,11 @@ def case_mounted(tmp):
         # Rock Ridge: ./setup runs as it is, and a program named from the medium's root starts.
         with Mounted(image, os.path.join(tmp, "media", "TAVIK TEST 'rr' $1")) as mount:
             run_from_medium(d, mount, os.path.join(tmp, "rr.txt"), ["one", "two"])
-        # Joliet only: the menu through the dynamic loader; only the item via sh can run.
+        # Joliet only: the menu through the dynamic loader, the disc's script through its #!
+        # interpreter, though nothing on the medium has an exec bit.
         with Mounted(plain, os.path.join(tmp, "media", "joliet only")) as mount:
             assert os.stat(os.path.join(mount, "setup")).st_mode & 0o111 == 0
-            run_from_medium(d, mount, os.path.join(tmp, "joliet.txt"), ["two"])
+            run_from_medium(d, mount, os.path.join(tmp, "joliet.txt"), ["one", "two"])
 
 
 def main():

@@ -1,22 +1,36 @@
 // Command lines on Linux: Windows splitting rules, where the program is looked for, and how it
-// is started (own session, /dev/null streams, arguments passed unchanged).
+// is started (own session, /dev/null streams, arguments passed unchanged), with and without an
+// exec bit on the medium.
 #include <gtest/gtest.h>
 
+#include <elf.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/posix/command_line.h"
+#include "app/posix/interpreter.h"
 #include "app/posix/program_start.h"
+
+namespace posix {
+// For readable failures: the path, then what starts it.
+void PrintTo(const Program& program, std::ostream* os) {
+    *os << program.path;
+    for (const std::string& part : program.interpreter)
+        *os << " <" << part << ">";
+}
+} // namespace posix
 
 namespace {
 
 namespace fs = std::filesystem;
 using posix::CommandLine;
+using posix::Program;
 using posix::SearchPlaces;
 using posix::split_command_line;
 
@@ -82,6 +96,15 @@ protected:
         fs::create_directories(p);
         return p.string();
     }
+    // A copy of a system file, mode 0644, its bytes at `offset` replaced when asked.
+    std::string copy(const std::string& from, const std::string& relative, std::size_t offset = 0,
+                     const std::string& patch = {}) {
+        std::ifstream in(from, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!patch.empty())
+            bytes.replace(offset, patch.size(), patch);
+        return file(relative, bytes, false);
+    }
 
     std::string root_;
 };
@@ -94,8 +117,7 @@ TEST_F(CommandResolve, LooksWhereAWindowsDiscMeans) {
     const std::string nested = file("medium/disc/setup/install.sh", "#!/bin/sh\n", true);
     const std::string on_medium = file("medium/bin/fromroot.sh", "#!/bin/sh\n", true);
     const std::string on_path = file("pathdir/onpath.sh", "#!/bin/sh\n", true);
-    file("medium/disc/readme.txt", "text", false);
-    file("pathdir/readme.txt", "text", false);
+    file("pathdir/notondisc.txt", "text", false);
     dir("medium/disc/folder.sh");
     const std::string upper = file("medium/disc/TOOLS/UPPER.SH", "#!/bin/sh\n", true);
     const std::string shadowing = file("medium/disc/onpath2.sh", "#!/bin/sh\n", true);
@@ -115,15 +137,92 @@ TEST_F(CommandResolve, LooksWhereAWindowsDiscMeans) {
         {"/disc/tool.sh", in_disc},
         {"tools/upper.sh", upper}, // letter case ignored when the exact name is missing
         {"/DISC/Tool.SH", in_disc},
-        {"readme.txt", std::nullopt}, // not executable, here or on PATH
-        {"folder.sh", std::nullopt},  // a folder never runs
+        {"folder.sh", std::nullopt}, // a folder never runs
         {"missing.sh", std::nullopt},
         {"", std::nullopt},
         {"/tool.sh", std::nullopt},          // the medium's root, not the executable's folder
         {"pathdir/onpath.sh", std::nullopt}, // a relative path never searches PATH
+        {"notondisc.txt", std::nullopt},     // off the medium an exec bit is still needed
+    };
+    for (const Case& c : cases) {
+        const auto found = posix::resolve_program(c.program, places);
+        EXPECT_EQ(found ? std::optional<std::string>(found->path) : std::nullopt, c.expected)
+            << c.program;
+        if (found) {
+            EXPECT_TRUE(found->interpreter.empty()) << c.program;
+        }
+    }
+}
+
+// The loader of this machine's programs, as the system's own /bin/sh names it.
+std::string system_loader() {
+    const auto sh = posix::interpreter_for(fs::canonical("/bin/sh").string());
+    return sh && sh->kind == posix::Interpreter::Kind::Loader ? sh->command.at(0) : "";
+}
+
+TEST_F(CommandResolve, WithoutExecBitOnTheMediumThroughLoaderOrInterpreter) {
+    const std::string disc = dir("medium/disc");
+    const std::string loader = system_loader();
+    ASSERT_EQ(fs::path(loader).filename().string().rfind("ld-", 0), 0u) << loader;
+    const std::string shell = fs::canonical("/bin/sh").string();
+    const std::string elf = copy(shell, "medium/disc/bin/tool");
+    // Another machine (e_machine), and no PT_INTERP (a static program): neither goes anywhere.
+    const char other[] = {static_cast<char>(EM_S390), 0};
+    copy(shell, "medium/disc/bin/other", offsetof(Elf64_Ehdr, e_machine), std::string(other, 2));
+    const std::string script = file("medium/disc/run.sh", "#!/bin/sh -e \necho\n", false);
+    const std::string blanks = file("medium/disc/blanks", "#!  /bin/sh\t\nexit 0\n", false);
+    const std::string plain = file("medium/disc/readme.txt", "text", false);
+    const std::string on_root = file("medium/go.sh", "#!/bin/sh\n", false);
+    file("medium/disc/nointerp.sh", "#!/no/such/shell\n", false);
+    file("medium/disc/relative.sh", "#!sh\n", false);
+    file("medium/disc/setup.exe", std::string("MZ\0\0\x90\0", 6), false);
+    file("outside/escape.sh", "#!/bin/sh\n", false);
+    fs::create_symlink(root_ + "/outside/escape.sh", disc + "/link.sh");
+    file("pathdir/onpath.sh", "#!/bin/sh\n", false);
+
+    const SearchPlaces places{disc, root_ + "/medium", root_ + "/pathdir"};
+    struct Case {
+        std::string program;
+        std::optional<Program> expected;
+    };
+    const Case cases[] = {
+        {"bin/tool", Program{elf, {loader}}},
+        {"BIN/TOOL", Program{elf, {loader}}}, // letter case ignored here too
+        {"run.sh", Program{script, {"/bin/sh", "-e"}}},
+        {"blanks", Program{blanks, {"/bin/sh"}}},
+        {"readme.txt", Program{plain, {"/bin/sh"}}}, // text without #!: the shell's
+        {"/go.sh", Program{on_root, {"/bin/sh"}}},
+        {"bin/other", std::nullopt},
+        {"nointerp.sh", std::nullopt},
+        {"relative.sh", std::nullopt},
+        {"setup.exe", std::nullopt},               // a binary that is no ELF of this machine
+        {"../../outside/escape.sh", std::nullopt}, // off the medium by `..`
+        {"link.sh", std::nullopt},                 // off the medium by a link
+        {"onpath.sh", std::nullopt},               // PATH keeps needing the exec bit
     };
     for (const Case& c : cases)
         EXPECT_EQ(posix::resolve_program(c.program, places), c.expected) << c.program;
+    // A menu on the root file system has "/" as its medium: PATH still needs the exec bit.
+    const SearchPlaces whole{disc, "/", root_ + "/pathdir"};
+    EXPECT_EQ(posix::resolve_program("onpath.sh", whole), std::nullopt);
+    EXPECT_EQ(posix::resolve_program("run.sh", whole), (Program{script, {"/bin/sh", "-e"}}));
+
+    // Without PT_INTERP the file is static: only the kernel could start it.
+    std::ifstream in(shell, std::ios::binary);
+    Elf64_Ehdr header{};
+    in.read(reinterpret_cast<char*>(&header), sizeof header);
+    for (unsigned i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr ph{};
+        in.seekg(static_cast<std::streamoff>(header.e_phoff + i * sizeof ph));
+        in.read(reinterpret_cast<char*>(&ph), sizeof ph);
+        if (ph.p_type != PT_INTERP)
+            continue;
+        const auto at = header.e_phoff + i * sizeof ph + offsetof(Elf64_Phdr, p_type);
+        const Elf64_Word null_type = PT_NULL;
+        copy(shell, "medium/disc/bin/static", at,
+             std::string(reinterpret_cast<const char*>(&null_type), sizeof null_type));
+    }
+    EXPECT_EQ(posix::resolve_program("bin/static", places), std::nullopt);
 }
 
 TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {
@@ -193,6 +292,37 @@ TEST_F(ProgramStart, OwnSessionNullStreamsArgumentsUnchanged) {
     const std::string text = read_all(out);
     EXPECT_EQ(text, "[a b][][\"q\"][-x]\n/dev/null\n/dev/null\n/dev/null\n" + std::to_string(pid) +
                         "\n" + std::to_string(pid) + "\n");
+}
+
+// Through the loader and through the #! interpreter: the program gets its own path as argv[0]
+// and the item's arguments unchanged.
+TEST_F(ProgramStart, WithoutExecBitThroughLoaderAndInterpreter) {
+    const std::string out = root_ + "/out.txt";
+    const std::string script = file("medium/rec.sh",
+                                    "#!/bin/sh -u\n"
+                                    "printf '%s|' \"$0\" \"$@\" >> '" +
+                                        out +
+                                        "'\n"
+                                        "echo >> '" +
+                                        out + "'\n",
+                                    false);
+    const std::string elf = copy(fs::canonical("/bin/sh").string(), "medium/bin/shell");
+    const SearchPlaces places{root_ + "/medium", root_ + "/medium", ""};
+    const auto by_interpreter = posix::resolve_program("rec.sh", places);
+    const auto by_loader = posix::resolve_program("bin/shell", places);
+    ASSERT_TRUE(by_interpreter && by_loader);
+    ASSERT_FALSE(by_interpreter->interpreter.empty());
+    ASSERT_FALSE(by_loader->interpreter.empty());
+    auto run = [](const Program& program, const std::vector<std::string>& arguments) {
+        const pid_t pid = posix::start_process(program, arguments);
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    };
+    run(*by_interpreter, {"a b", ""});
+    run(*by_loader, {"-c", "printf '%s|' \"$0\" >> '" + out + "'", "zero"});
+    EXPECT_EQ(read_all(out), script + "|a b||\nzero|");
 }
 
 TEST_F(ProgramStart, NothingStartsWithoutAnExecutable) {

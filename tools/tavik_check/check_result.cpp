@@ -114,12 +114,17 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
         const auto command = posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
         if (command.program.empty() && collector.reported_item(i + 1))
             continue; // a missing item is reported already
-        if (!posix::resolve_program(command.program, places))
+        const auto program = posix::resolve_program(command.program, places);
+        if (program) {
+            if (auto w = exec_bit_warning(key, command.program, *program))
+                result.warnings.push_back(std::move(*w));
+        } else {
             result.warnings.push_back(
                 Warning{key, command.program.empty() ? "no_command" : "program_not_found",
                         command.program.empty()
                             ? "no command: clicking the item does nothing"
                             : "command whose program cannot be found: " + command.program});
+        }
     }
     for (Warning& w : disc_warnings(form, result.facts, folder, places.medium_root))
         result.warnings.push_back(std::move(w));

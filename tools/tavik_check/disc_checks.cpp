@@ -8,6 +8,7 @@
 
 #include "app/forms/picture_header.h"
 #include "app/posix/command_line.h"
+#include "app/posix/interpreter.h"
 #include "settings/ascii_case.h"
 #include "settings/path_case.h"
 
@@ -116,6 +117,32 @@ std::vector<Warning> disc_warnings(const menu::frmTavikMain& form, const menu::L
     check_picture(facts, out);
     check_names(folder, out);
     return out;
+}
+
+std::optional<Warning> exec_bit_warning(const std::string& key, const std::string& written,
+                                        const posix::Program& program) {
+    if (program.interpreter.empty())
+        return std::nullopt;
+    const std::string& first = program.interpreter.front();
+    std::string through;
+    switch (posix::interpreter_for(program.path).value_or(posix::Interpreter{}).kind) {
+    case posix::Interpreter::Kind::Loader:
+        // The loader maps the program executable: a noexec mount refuses that too.
+        through = "the dynamic loader " + first + ", and not at all from a noexec mount";
+        break;
+    case posix::Interpreter::Kind::Script:
+        through = "its #! interpreter " + first;
+        break;
+    case posix::Interpreter::Kind::Shell:
+        through = first + ", as a shell script without a #! line";
+        break;
+    }
+    // tavik-disc gives 0555 on the image to what has its owner's exec bit in the folder; a
+    // Joliet-only reader or udisks2's view of a disc without Rock Ridge shows no exec bit at all.
+    return Warning{key, "no_exec_bit",
+                   written + " has no exec bit: the Linux menu starts it only through " + through +
+                       "; with its exec bit in the author's folder, tavik-disc marks it "
+                       "executable on the image (Rock Ridge)"};
 }
 
 } // namespace check
