@@ -23,7 +23,7 @@ import tempfile
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
-from desktop import wait_for, process_gone  # noqa: E402
+from desktop import END, SHOW, process_gone, wait_for  # noqa: E402
 from disc_files import write_files, records  # noqa: E402
 
 CASE, TAVIK_DISC, TAVIK_CHECK, SETUP, SETUP_EXE, RECORD_PROBE, HELPER_DIR = sys.argv[1:8]
@@ -256,7 +256,7 @@ def press_run(d, proc, helper):
             return False
 
     # Once the prompt shows, the process is the helper (no longer setpriv or env).
-    wait_for(prompt, 20, what="the helper's prompt")
+    wait_for(prompt, SHOW, what="the helper's prompt")
 
     def click_run():
         if not still_asking():
@@ -275,7 +275,7 @@ def press_run(d, proc, helper):
             return wait_for(lambda: not still_asking(), 2, what="Run to be taken")
         except desktop.Timeout:
             return False
-    wait_for(click_run, 20, what="the helper to take Run")
+    wait_for(click_run, SHOW, what="the helper to take Run")
 
 
 def menu_from_helper(d, user, helper, mount, record):
@@ -290,7 +290,7 @@ def menu_from_helper(d, user, helper, mount, record):
     try:
         try:
             press_run(d, proc, helper)
-            window = d.find_window("setup", timeout=20)
+            window = d.find_window("setup")
         except desktop.Timeout as e:
             raise AssertionError(f"{e}; the helper said: {open(err).read()}") from e
         x, y, w, h = d.geometry(window)
@@ -303,11 +303,11 @@ def menu_from_helper(d, user, helper, mount, record):
         origin = (x + FRAME, y + FRAME)
         for row in (0, 1):
             d.click(origin[0] + 110, origin[1] + 108 + 40 * row)
-        wait_for(lambda: len(records(record)) >= 2, 15, what="the items' programs")
+        wait_for(lambda: len(records(record)) >= 2, SHOW, what="the items' programs")
         expected = [["one", mount, str(user.uid)], ["two", mount, str(user.uid)]]
         assert sorted(records(record)) == expected, (records(record), open(err).read())
         d.click(origin[0] + 448, origin[1] + 344)  # Exit
-        wait_for(lambda: process_gone(proc), 15, what="Exit to end the menu")
+        wait_for(lambda: process_gone(proc), END, what="Exit to end the menu")
         assert proc.returncode == 0, proc.returncode
     finally:
         if proc.poll() is None:
@@ -357,7 +357,7 @@ def case_noexec():
                                          script], stdout=subprocess.DEVNULL, stderr=stderr)
             try:
                 press_run(d, proc, helper)
-                wait_for(lambda: process_gone(proc), 15, what="autorun.sh to give up")
+                wait_for(lambda: process_gone(proc), SHOW, what="autorun.sh to give up")
             finally:
                 if proc.poll() is None:
                     proc.kill()
