@@ -44,7 +44,8 @@ public:
         while (left > 0) {
             char* dst = buffer.data();
             std::size_t room = buffer.size();
-            const bool failed = iconv(cd_, &src, &left, &dst, &room) == static_cast<std::size_t>(-1);
+            const bool failed =
+                iconv(cd_, &src, &left, &dst, &room) == static_cast<std::size_t>(-1);
             const int error = errno;
             out.append(buffer.data(), static_cast<std::size_t>(dst - buffer.data()));
             if (failed && error != E2BIG)

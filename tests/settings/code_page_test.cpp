@@ -4,9 +4,9 @@
 
 #include <array>
 #include <cstdlib>
-#include <optional>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "settings/get_ini_string.h"
@@ -24,14 +24,38 @@ TEST(CodePage, LocaleNamesMapAsWindowsMapsTheLanguage) {
         const char* locale;
         unsigned code_page;
     } cases[] = {
-        {"zh_CN.UTF-8", 936}, {"zh_SG.GBK", 936},  {"zh_TW.UTF-8", 950}, {"zh_HK.big5hkscs", 950},
-        {"ja_JP.UTF-8", 932}, {"ko_KR.EUC-KR", 949}, {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},
-        {"bg_BG.UTF-8", 1251}, {"sr_RS", 1251},    {"sr_RS@latin", 1250}, {"pl_PL.UTF-8", 1250},
-        {"cs_CZ", 1250},      {"hu_HU.UTF-8", 1250}, {"el_GR.UTF-8", 1253}, {"tr_TR.UTF-8", 1254},
-        {"he_IL.UTF-8", 1255}, {"ar_EG.UTF-8", 1256}, {"lt_LT.UTF-8", 1257}, {"lv_LV", 1257},
-        {"et_EE", 1257},      {"vi_VN", 1258},      {"th_TH.UTF-8", 874},  {"de_DE.UTF-8", 1252},
-        {"en_US", 1252},      {"C", 1252},          {"POSIX", 1252},       {"C.UTF-8", 1252},
-        {"", 1252},           {"xx_YY.UTF-8", 1252}, {"ZH_cn.utf8", 936},  {"zh", 936},
+        {"zh_CN.UTF-8", 936},
+        {"zh_SG.GBK", 936},
+        {"zh_TW.UTF-8", 950},
+        {"zh_HK.big5hkscs", 950},
+        {"ja_JP.UTF-8", 932},
+        {"ko_KR.EUC-KR", 949},
+        {"ru_RU.UTF-8", 1251},
+        {"uk_UA", 1251},
+        {"bg_BG.UTF-8", 1251},
+        {"sr_RS", 1251},
+        {"sr_RS@latin", 1250},
+        {"pl_PL.UTF-8", 1250},
+        {"cs_CZ", 1250},
+        {"hu_HU.UTF-8", 1250},
+        {"el_GR.UTF-8", 1253},
+        {"tr_TR.UTF-8", 1254},
+        {"he_IL.UTF-8", 1255},
+        {"ar_EG.UTF-8", 1256},
+        {"lt_LT.UTF-8", 1257},
+        {"lv_LV", 1257},
+        {"et_EE", 1257},
+        {"vi_VN", 1258},
+        {"th_TH.UTF-8", 874},
+        {"de_DE.UTF-8", 1252},
+        {"en_US", 1252},
+        {"C", 1252},
+        {"POSIX", 1252},
+        {"C.UTF-8", 1252},
+        {"", 1252},
+        {"xx_YY.UTF-8", 1252},
+        {"ZH_cn.utf8", 936},
+        {"zh", 936},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ansi_code_page_for_locale(c.locale), c.code_page) << c.locale;
@@ -49,20 +73,20 @@ TEST(CodePage, EachCodePageDecodesItsOwnScript) {
         unsigned code_page;
         std::string bytes, utf8;
     } cases[] = {
-        {936, "\xB9\xE2\xC5\xCC", "\xE5\x85\x89\xE7\x9B\x98"},           // 光盘
-        {950, "\xA5\xFA\xBA\xD0", "\xE5\x85\x89\xE7\xA2\x9F"},           // 光碟
+        {936, "\xB9\xE2\xC5\xCC", "\xE5\x85\x89\xE7\x9B\x98"},                     // 光盘
+        {950, "\xA5\xFA\xBA\xD0", "\xE5\x85\x89\xE7\xA2\x9F"},                     // 光碟
         {932, "\x83\x43\x83\x93\x83\x58", "\xE3\x82\xA4\xE3\x83\xB3\xE3\x82\xB9"}, // インス
-        {932, "\\", "\\"},                                               // a path separator
-        {949, "\xBC\xB3\xC4\xA1", "\xEC\x84\xA4\xEC\xB9\x98"},           // 설치
-        {1251, "\xD3\xF1\xF2", "\xD0\xA3\xD1\x81\xD1\x82"},              // Уст
-        {1250, "\xB3\xF3", "\xC5\x82\xC3\xB3"},                          // łó
-        {1253, "\xE1", "\xCE\xB1"},                                      // α
-        {1254, "\xFE", "\xC5\x9F"},                                      // ş
-        {1255, "\xF9", "\xD7\xA9"},                                      // ש
-        {1256, "\xC7", "\xD8\xA7"},                                      // ا
-        {1257, "\xE0", "\xC4\x85"},                                      // ą
-        {874, "\xA1", "\xE0\xB8\x81"},                                   // ก
-        {1252, "\x80\xE9\x81", "\xE2\x82\xAC\xC3\xA9\xC2\x81"},          // €é and an undefined byte
+        {932, "\\", "\\"},                                      // a path separator
+        {949, "\xBC\xB3\xC4\xA1", "\xEC\x84\xA4\xEC\xB9\x98"},  // 설치
+        {1251, "\xD3\xF1\xF2", "\xD0\xA3\xD1\x81\xD1\x82"},     // Уст
+        {1250, "\xB3\xF3", "\xC5\x82\xC3\xB3"},                 // łó
+        {1253, "\xE1", "\xCE\xB1"},                             // α
+        {1254, "\xFE", "\xC5\x9F"},                             // ş
+        {1255, "\xF9", "\xD7\xA9"},                             // ש
+        {1256, "\xC7", "\xD8\xA7"},                             // ا
+        {1257, "\xE0", "\xC4\x85"},                             // ą
+        {874, "\xA1", "\xE0\xB8\x81"},                          // ก
+        {1252, "\x80\xE9\x81", "\xE2\x82\xAC\xC3\xA9\xC2\x81"}, // €é and an undefined byte
         // A tone mark after its letter stays a combining mark, as Windows keeps it: a + U+0300.
         {1258, "a\xCC", "a\xCC\x80"},
         // A Hebrew point after its letter stays a mark too: shin + U+05B8.
