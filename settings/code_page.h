@@ -19,7 +19,7 @@ inline constexpr std::array<unsigned, 14> kAnsiCodePages = {
 // LC_CTYPE, else LANG; an empty or missing value counts as unset.
 std::string_view effective_locale(const char* lc_all, const char* lc_ctype, const char* lang);
 
-// The ANSI code page of a POSIX locale name ("zh_CN.UTF-8", "sr_RS@latin", "C"), by language
+// The ANSI code page of a POSIX locale name ("zh_CN.UTF-8", "ru_RU@euro", "C"), by language
 // and, for Chinese, territory; the character set in the name does not matter, as on Windows.
 // 1252 for Western languages, C, POSIX, an empty name and anything unknown.
 unsigned ansi_code_page_for_locale(std::string_view locale);

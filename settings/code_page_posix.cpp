@@ -63,13 +63,14 @@ private:
     iconv_t cd_;
 };
 
-bool single_byte(unsigned code_page) {
-    return code_page != 932 && code_page != 936 && code_page != 949 && code_page != 950;
+// glibc's converters for 1255 and 1258 join a letter and the point or tone mark after it into
+// one character, where Windows keeps the mark as written: those two go a byte at a time.
+bool joins_marks(unsigned code_page) {
+    return code_page == 1255 || code_page == 1258;
 }
 
-// Each byte of a single-byte code page decoded on its own: glibc's 1255 and 1258 converters
-// join a letter and the tone mark or point after it into one character, where Windows keeps
-// the mark as written. An empty entry: the byte does not decode.
+// Each byte of a single-byte code page decoded on its own, which leaves nothing to join. An
+// empty entry: the byte does not decode.
 std::array<std::string, 256> byte_table(Converter& converter) {
     std::array<std::string, 256> table;
     for (unsigned b = 0; b < 256; ++b) {
@@ -97,7 +98,7 @@ std::string ansi_to_utf8(std::string_view bytes, unsigned code_page) {
             append_utf8(out, static_cast<unsigned char>(c));
         return out;
     }
-    if (single_byte(code_page)) {
+    if (joins_marks(code_page)) {
         const auto table = byte_table(converter);
         for (char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
@@ -121,7 +122,7 @@ bool decodes_cleanly(std::string_view bytes, unsigned code_page) {
     if (!converter.ok())
         return false;
     std::string out;
-    if (!single_byte(code_page))
+    if (!joins_marks(code_page))
         return converter.convert_prefix(bytes, out) == bytes.size();
     const auto table = byte_table(converter);
     for (char c : bytes)
