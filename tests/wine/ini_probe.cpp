@@ -73,7 +73,8 @@ int run_ini_probe(const char* manifest) {
         char buffer[256];
         const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
                                                  sizeof buffer, path.c_str());
-        std::printf("%s\n", hex(from_wide(to_wide(std::string(buffer, n), CP_ACP), CP_UTF8)).c_str());
+        std::printf("%s\n",
+                    hex(from_wide(to_wide(std::string(buffer, n), CP_ACP), CP_UTF8)).c_str());
     }
     std::fflush(stdout);
     return 0;
