@@ -69,6 +69,16 @@ inline std::string_view trim_blanks(std::string_view s) {
     return s;
 }
 
+// INI names and values also lose VT, FF and Ctrl-Z, as the Windows profile reader trims them.
+inline std::string_view trim_ini_blanks(std::string_view s) {
+    auto blank = [](char c) { return is_blank(c) || c == '\v' || c == '\f' || c == '\x1A'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
 inline std::string ascii_upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)

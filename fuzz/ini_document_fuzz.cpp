@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
+#include "settings/code_page.h"
 #include "settings/ini_document.h"
 #include "settings/menu_settings.h"
 
@@ -65,7 +66,7 @@ void check_built_file(std::string_view text) {
         return; // would be read as Windows-1252: another encoding, not this check
     const std::string file = "[ " + section + " ]\r\n" + key + "\t=" + value + "\n";
     const IniDocument doc = IniDocument::parse(file);
-    std::string_view expected = fuzz::trim_blanks(value);
+    std::string_view expected = fuzz::trim_ini_blanks(value);
     if (expected.size() >= 2 && (expected.front() == '"' || expected.front() == '\'') &&
         expected.back() == expected.front())
         expected = expected.substr(1, expected.size() - 2);
@@ -77,8 +78,13 @@ void check_built_file(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes = fuzz::as_text(data, size);
-    const IniDocument doc = IniDocument::parse(bytes);
-    const IniDocument again = IniDocument::parse(bytes);
+    // Files that are not UTF-8 are read in the user's code page: let the input pick one.
+    const unsigned code_page =
+        settings::kAnsiCodePages[bytes.empty() ? 0
+                                               : static_cast<unsigned char>(bytes.back()) %
+                                                     settings::kAnsiCodePages.size()];
+    const IniDocument doc = IniDocument::parse(bytes, code_page);
+    const IniDocument again = IniDocument::parse(bytes, code_page);
     FUZZ_CHECK(doc.section_count() == again.section_count());
 
     static const std::array<const char*, 9> kKeys = {
@@ -91,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check_lookup(doc, again, settings::kMenuSection, settings::item_key(i));
 
     // Names taken from the input itself, so that lookups hit what the file defines.
-    const std::string text = settings::decode_to_utf8(bytes);
+    const std::string text = settings::decode_to_utf8(bytes, code_page);
     std::string section;
     std::size_t start = 0;
     for (int line = 0; line < 16 && start < text.size(); ++line) {

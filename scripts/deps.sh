@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libgtk-3-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   libfontconfig-dev wine64 xvfb xdotool x11-utils imagemagick libx11-dev libxfixes-dev
-  fonts-dejavu-core xorriso genisoimage fuseiso debootstrap lld-14 binutils
+  fonts-dejavu-core fonts-wqy-microhei xorriso genisoimage fuseiso debootstrap lld-14 binutils
   osslsigncode openssl at-spi2-core python3-pyatspi dbus
   libgtk-4-1 libadwaita-1-0 e2fsprogs
   clang-14 libclang-rt-14-dev clang-format-14

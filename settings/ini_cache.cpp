@@ -5,6 +5,7 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "settings/code_page.h"
 #include "settings/file_stamp.h"
 #include "settings/path_case.h"
 
@@ -16,6 +17,7 @@ constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 
 struct Entry {
     FileStamp stamp;
+    unsigned code_page = 0; // the user's, which a file that is not UTF-8 was read in
     std::shared_ptr<const IniDocument> document;
 };
 
@@ -36,10 +38,11 @@ std::shared_ptr<const IniDocument> load_ini_file(const std::string& requested) {
             return nullptr;
     }
 
+    const unsigned code_page = user_ansi_code_page();
     auto& entries = cache();
-    if (const auto it = entries.find(path); it != entries.end() &&
-                                            it->second.stamp.size == stamp->size &&
-                                            it->second.stamp.modified == stamp->modified)
+    if (const auto it = entries.find(path);
+        it != entries.end() && it->second.stamp.size == stamp->size &&
+        it->second.stamp.modified == stamp->modified && it->second.code_page == code_page)
         return it->second.document;
 
     std::ifstream in(path, std::ios::binary);
@@ -52,8 +55,8 @@ std::shared_ptr<const IniDocument> load_ini_file(const std::string& requested) {
     if (in.bad())
         return nullptr;
 
-    auto document = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
-    entries[path] = Entry{*stamp, document};
+    auto document = std::make_shared<const IniDocument>(IniDocument::parse(bytes, code_page));
+    entries[path] = Entry{*stamp, code_page, document};
     return document;
 }
 

@@ -2,6 +2,7 @@
 
 #include "settings/ascii_case.h"
 #include "settings/blanks.h"
+#include "settings/code_page.h"
 
 #include <array>
 #include <cstdint>
@@ -70,25 +71,6 @@ bool is_valid_utf8(std::string_view s) {
     return true;
 }
 
-// Windows-1252 bytes 0x80..0x9F; the five undefined ones map to themselves, as Windows does.
-constexpr std::array<std::uint16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::string from_cp1252(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 8);
-    for (char ch : s) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b < 0xA0)
-            append_utf8(out, kCp1252High[b - 0x80]);
-        else
-            append_utf8(out, b);
-    }
-    return out;
-}
-
 std::string from_utf16(std::string_view s, bool big_endian) {
     std::string out;
     out.reserve(s.size() / 2);
@@ -115,16 +97,36 @@ std::string from_utf16(std::string_view s, bool big_endian) {
 
 } // namespace
 
-std::string decode_to_utf8(std::string_view bytes) {
+std::string encoding_name(const FileEncoding& encoding) {
+    switch (encoding.form) {
+    case FileEncoding::Form::Utf8:
+        return "UTF-8";
+    case FileEncoding::Form::Utf16LE:
+        return "UTF-16LE";
+    case FileEncoding::Form::Utf16BE:
+        return "UTF-16BE";
+    case FileEncoding::Form::AnsiCodePage:
+        break;
+    }
+    return code_page_name(encoding.code_page);
+}
+
+DecodedText decode_text(std::string_view bytes, unsigned ansi_code_page) {
+    using Form = FileEncoding::Form;
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
-        return from_utf16(bytes.substr(2), false);
+        return {from_utf16(bytes.substr(2), false), {Form::Utf16LE, true, 0}};
     if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF')
-        return from_utf16(bytes.substr(2), true);
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        return {from_utf16(bytes.substr(2), true), {Form::Utf16BE, true, 0}};
+    const bool bom = bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom)
         bytes.remove_prefix(3);
     if (is_valid_utf8(bytes))
-        return std::string(bytes);
-    return from_cp1252(bytes);
+        return {std::string(bytes), {Form::Utf8, bom, 0}};
+    return {ansi_to_utf8(bytes, ansi_code_page), {Form::AnsiCodePage, false, ansi_code_page}};
+}
+
+std::string decode_to_utf8(std::string_view bytes, unsigned ansi_code_page) {
+    return decode_text(bytes, ansi_code_page).text;
 }
 
 std::string_view utf8_prefix(std::string_view text, std::size_t max_chars) {
@@ -136,9 +138,11 @@ std::string_view utf8_prefix(std::string_view text, std::size_t max_chars) {
     return text.substr(0, i);
 }
 
-IniDocument IniDocument::parse(std::string_view bytes) {
+IniDocument IniDocument::parse(std::string_view bytes, unsigned ansi_code_page) {
     IniDocument doc;
-    const std::string text = decode_to_utf8(bytes);
+    DecodedText decoded = decode_text(bytes, ansi_code_page);
+    doc.encoding_ = decoded.encoding;
+    const std::string text = std::move(decoded.text);
     Section* current = nullptr;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -156,14 +160,14 @@ IniDocument IniDocument::parse(std::string_view bytes) {
 
 void IniDocument::add_line(std::string_view raw, Section*& current) {
     // A NUL ends the line's text, as it ends a C string in the Windows call.
-    const std::string_view line = trim_blanks(raw.substr(0, raw.find('\0')));
+    const std::string_view line = trim_ini_blanks(raw.substr(0, raw.find('\0')));
     if (line.empty() || line.front() == ';')
         return;
     if (line.front() == '[') {
         const std::size_t close = line.find(']');
         if (close == std::string_view::npos)
             return; // not a header: the section before it goes on
-        const std::string name = ascii_lower(trim_blanks(line.substr(1, close - 1)));
+        const std::string name = ascii_lower(trim_ini_blanks(line.substr(1, close - 1)));
         if (index_.count(name) != 0) {
             current = nullptr; // a repeated section: the first one wins, this one is ignored
             return;
@@ -182,19 +186,19 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
         current = &sections_.back();
     }
     const std::size_t eq = line.find('=');
-    const std::string_view key = trim_blanks(line.substr(0, eq));
+    const std::string_view key = trim_ini_blanks(line.substr(0, eq));
     const std::string_view value =
-        eq == std::string_view::npos ? std::string_view() : trim_blanks(line.substr(eq + 1));
+        eq == std::string_view::npos ? std::string_view() : trim_ini_blanks(line.substr(eq + 1));
     current->values.try_emplace(ascii_lower(key), value); // first key wins
 }
 
 std::optional<std::string> IniDocument::lookup(std::string_view section,
                                                std::string_view key) const {
-    const auto s = index_.find(ascii_lower(trim_blanks(section)));
+    const auto s = index_.find(ascii_lower(trim_ini_blanks(section)));
     if (s == index_.end())
         return std::nullopt;
     const auto& values = sections_[s->second].values;
-    const auto k = values.find(ascii_lower(trim_blanks(key)));
+    const auto k = values.find(ascii_lower(trim_ini_blanks(key)));
     if (k == values.end())
         return std::nullopt;
     std::string_view v = k->second;

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """End-to-end tests of the Linux menu under a private Xvfb: window geometry and look, the
-hover highlight, item clicks starting programs, Exit and the close request.
+hover highlight, item clicks starting programs, Exit and the close request, a Chinese disc's
+caption on a Chinese desktop.
 Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP"""
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -12,6 +14,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import desktop  # noqa: E402
 from desktop import END, SHOW, wait_for  # noqa: E402
 from disc_files import records, write_files  # noqa: E402
+from locales import compiled_locales  # noqa: E402
 
 CASE, SETUP, PROBE, BMP = sys.argv[1:5]
 GREEN, MAGENTA = "00FF00", "FF00FF"
@@ -41,18 +44,20 @@ def medium_root(folder):
 class Menu:
     """A disc folder with setup and an autorun.inf, and the running menu on a display."""
 
-    def __init__(self, display, inf_text, inf_name="autorun.inf", files=None):
+    def __init__(self, display, inf_text, inf_name="autorun.inf", files=None, env=None):
         self.d = display
         self.disc = tempfile.mkdtemp(prefix="tavik-disc-")
         self.work = tempfile.mkdtemp(prefix="tavik-cwd-")
         self.record = os.path.join(self.work, "record.txt")
         shutil.copy(SETUP, os.path.join(self.disc, "setup"))
         recorders = ("record.sh", "Tools/Rec2.sh")
-        write_files(self.disc, {inf_name: inf_text.replace("{MEDIUM_PATH}", self.medium_path()),
+        if isinstance(inf_text, str):
+            inf_text = inf_text.replace("{MEDIUM_PATH}", self.medium_path())
+        write_files(self.disc, {inf_name: inf_text,
                                 **dict.fromkeys(recorders, RECORDER), **(files or {})},
                     executable=recorders)
         self.proc = display.spawn([os.path.join(self.disc, "setup")], cwd=self.work,
-                                  env={"TAVIK_RECORD": self.record})
+                                  env={"TAVIK_RECORD": self.record, **(env or {})})
         self.window = display.find_window("setup")
         x, y, _, _ = display.geometry(self.window)
         self.origin = (x + FRAME, y + FRAME)
@@ -77,6 +82,14 @@ class Menu:
 
     def pixel(self, x, y, shot=None):
         return self.d.pixel(self.origin[0] + x, self.origin[1] + y, shot or self.shot())
+
+    def pixels(self, rect):
+        """The raw RGB bytes of a client rectangle (x, y, w, h)."""
+        x, y, w, h = rect
+        return subprocess.run(["convert", self.shot(), "-crop",
+                               f"{w}x{h}+{self.origin[0] + x}+{self.origin[1] + y}", "+repage",
+                               "-depth", "8", "rgb:-"], capture_output=True, check=True,
+                              timeout=20).stdout
 
     def count(self, rect, rgb):
         x, y, w, h = rect
@@ -224,6 +237,45 @@ def case_hostile(d):
         assert m.records() == []
     finally:
         m.close()
+
+
+def case_language(d):
+    # A Chinese vendor's autorun.inf in GBK, with no BOM, as Chinese Windows reads it.
+    title = "光盘安装程序"
+    gbk = ("[Menu]\r\nCaption=%s\r\n" % title).encode("gbk")
+    utf8 = ("[Menu]\r\nCaption=%s\r\n" % title).encode("utf-8")
+    title_box = (0, 0, 497, 50)
+    with open(BMP, "rb") as f:
+        bmp = f.read()
+
+    def title_pixels(inf, env):
+        m = Menu(d, inf, env=dict({"LC_ALL": "", "LC_CTYPE": "", "LOCPATH": ""}, **env))
+        try:
+            wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), 5,
+                     what="the window painted")
+            return m.pixels(title_box)
+        finally:
+            m.close()
+
+    zh = {"LANG": "zh_CN.UTF-8", "LOCPATH": compiled_locales(["zh_CN.UTF-8"])}
+    shown = title_pixels(gbk, zh)
+    # The same characters from a UTF-8 file draw the same pixels: the GBK bytes were read as
+    # Chinese, not as Windows-1252 letters.
+    assert shown == title_pixels(utf8, zh), "GBK caption differs from the same text in UTF-8"
+    # With no font that has the glyphs, Pango draws boxes: the caption above was not those.
+    fonts = tempfile.mkdtemp(prefix="tavik-fonts-")
+    try:
+        with open(os.path.join(fonts, "fonts.conf"), "w") as f:
+            f.write('<?xml version="1.0"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>'
+                    '<cachedir>%s</cachedir></fontconfig>' % fonts)
+        boxes = title_pixels(utf8, dict(zh, FONTCONFIG_FILE=os.path.join(fonts, "fonts.conf")))
+    finally:
+        shutil.rmtree(fonts, ignore_errors=True)
+    assert shown != boxes, "the caption is drawn as boxes: no font with Chinese glyphs"
+    # A desktop whose Chinese locale was never compiled: GTK falls back to C, the menu still
+    # reads the file in the code page of LANG's language.
+    plain = {"LANG": "zh_CN.UTF-8"}
+    assert title_pixels(gbk, plain) == title_pixels(utf8, plain), "GBK read without the locale"
 
 
 def case_close(d):

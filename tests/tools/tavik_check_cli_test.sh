@@ -14,7 +14,8 @@ assert d["settings_found"] and d["count"] == 3, d
 assert len(d["labels"]) == 9 and d["labels"][8]["caption"] == "Exit"
 assert [l["top"] for l in d["labels"][:3]] == [1500, 1950, 2400]
 assert d["warnings"] == [], d["warnings"]
-assert set(d) == {"settings_path", "settings_found", "picture", "caption", "count",
+assert d["encoding"] == "UTF-8", d["encoding"]
+assert set(d) == {"settings_path", "settings_found", "encoding", "picture", "caption", "count",
                   "settings", "labels", "accessible", "warnings"}
 a = d["accessible"]
 assert a["name"] == d["caption"]

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -120,6 +121,48 @@ TEST_F(TavikCheck, WhatOnlyTheDiscShows) {
     EXPECT_EQ(kinds_of(r, "names_collide"), std::vector<std::string>{"tools/SETUP.EXE"});
     EXPECT_EQ(kinds_of(r, "name_too_long"),
               std::vector<std::string>{std::string(65, 'n') + ".txt"});
+}
+
+} // namespace
+
+namespace {
+
+// A Chinese vendor's file in GBK, checked on a Chinese and on a Western desktop.
+TEST_F(TavikCheck, ALanguageDependentFileSaysHowItWasRead) {
+    const std::string gbk_caption = "\xB9\xE2\xC5\xCC\xB0\xB2\xD7\xB0"; // 光盘安装
+    const char* saved = std::getenv("LC_ALL");
+    const std::string saved_value = saved ? saved : "";
+    setenv("LC_ALL", "zh_CN.UTF-8", 1);
+    load("Caption=" + gbk_caption + "\n");
+    const auto chinese = check::run_check(*form);
+    setenv("LC_ALL", "C", 1);
+    load("Caption=" + gbk_caption + "\n");
+    const auto western = check::run_check(*form);
+    if (saved)
+        setenv("LC_ALL", saved_value.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+
+    EXPECT_EQ(chinese.encoding, "windows-936");
+    EXPECT_EQ(chinese.facts.caption, "\xE5\x85\x89\xE7\x9B\x98\xE5\xAE\x89\xE8\xA3\x85");
+    EXPECT_EQ(western.encoding, "windows-1252");
+    ASSERT_EQ(kinds_of(chinese, "language_dependent_text"),
+              std::vector<std::string>{"autorun.inf"});
+    for (const auto& w : chinese.warnings)
+        if (w.kind == "language_dependent_text") {
+            EXPECT_NE(w.message.find("read as windows-936"), std::string::npos) << w.message;
+            EXPECT_NE(w.message.find("cleanly in: windows-1252, windows-1250"), std::string::npos)
+                << w.message;
+            EXPECT_NE(w.message.find("windows-936"), w.message.rfind("windows-936")) << w.message;
+        }
+    std::ostringstream json;
+    check::print_json(json, *form, western);
+    EXPECT_NE(json.str().find("\"encoding\": \"windows-1252\""), std::string::npos);
+
+    load("Caption=\xE5\x85\x89\n"); // UTF-8: the same everywhere
+    const auto utf8 = check::run_check(*form);
+    EXPECT_EQ(utf8.encoding, "UTF-8");
+    EXPECT_TRUE(kinds_of(utf8, "language_dependent_text").empty());
 }
 
 } // namespace

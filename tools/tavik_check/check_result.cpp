@@ -1,9 +1,14 @@
 #include "tools/tavik_check/check_result.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/posix/command_line.h"
+#include "settings/code_page.h"
 #include "settings/ini_cache.h"
+#include "settings/path_case.h"
 #include "tools/tavik_check/disc_checks.h"
 
 namespace check {
@@ -34,6 +39,23 @@ std::string describe(const menu::Fallback& f) {
     if (f.kind == forms::FailureKind::NoSuchLabel)
         return "no label left for this item (only Item1 to Item9 have one); ignored";
     return std::string(f.text);
+}
+
+// A file that is neither UTF-8 nor ASCII reads as the code page of each machine's language.
+Warning language_warning(const std::string& path, unsigned code_page) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        in.open(settings::resolve_case_insensitive(path), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string clean;
+    for (const unsigned candidate : settings::kAnsiCodePages)
+        if (settings::decodes_cleanly(bytes, candidate))
+            clean += (clean.empty() ? "" : ", ") + settings::code_page_name(candidate);
+    return Warning{std::filesystem::path(path).filename().string(), "language_dependent_text",
+                   "neither UTF-8 nor plain ASCII: read as " + settings::code_page_name(code_page) +
+                       ", the code page of this machine's language; Windows and Linux in "
+                       "another language show other characters. It decodes cleanly in: " +
+                       (clean.empty() ? std::string("none of the ANSI code pages") : clean)};
 }
 
 } // namespace
@@ -73,8 +95,16 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
     CheckResult result;
     result.facts = form.load_facts();
     result.settings = form.MenuSettings;
-    result.settings_found = settings::load_ini_file(result.facts.SettingsPath) != nullptr;
+    const auto document = settings::load_ini_file(result.facts.SettingsPath);
+    result.settings_found = document != nullptr;
     result.warnings = collector.take();
+    if (document) {
+        const settings::FileEncoding& encoding = document->encoding();
+        result.encoding = settings::encoding_name(encoding);
+        if (encoding.form == settings::FileEncoding::Form::AnsiCodePage)
+            result.warnings.push_back(
+                language_warning(result.facts.SettingsPath, encoding.code_page));
+    }
 
     const int exit_index = form.ExitIndex();
     if (result.facts.count > exit_index)

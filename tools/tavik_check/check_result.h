@@ -20,6 +20,7 @@ struct Warning {
 struct CheckResult {
     menu::LoadFacts facts;
     bool settings_found = false;
+    std::string encoding; // how the settings file was read ("UTF-8", "windows-936"); "" if none
     settings::MenuSettings settings;
     std::vector<Warning> warnings;
 };

@@ -34,6 +34,7 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
     const auto& s = r.settings;
     out << "{\"settings_path\": " << json_string(r.facts.SettingsPath)
         << ", \"settings_found\": " << boolean(r.settings_found)
+        << ", \"encoding\": " << (r.settings_found ? json_string(r.encoding) : "null")
         << ",\n \"picture\": {\"value\": " << json_string(r.facts.picture_value)
         << ", \"path\": " << json_string(r.facts.picture_path)
         << ", \"loaded\": " << boolean(r.facts.picture_loaded)
@@ -78,7 +79,7 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
 void print_text(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& r) {
     const auto& s = r.settings;
     out << "Settings:  " << r.facts.SettingsPath << (r.settings_found ? "" : "  (not found)")
-        << "\nPicture:   "
+        << (r.settings_found ? "\nEncoding:  " + r.encoding : "") << "\nPicture:   "
         << (r.facts.picture_loaded ? r.facts.picture_path : "the designed background")
         << "\nTitle:     " << r.facts.caption << "\nItems:     " << r.facts.count
         << "\nLayout:    OffsetX " << s.OffsetX << ", OffsetY " << s.OffsetY << ", LineDistance "
