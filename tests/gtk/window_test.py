@@ -251,7 +251,7 @@ def case_language(d):
     def title_pixels(inf, env):
         m = Menu(d, inf, env=dict({"LC_ALL": "", "LC_CTYPE": "", "LOCPATH": ""}, **env))
         try:
-            wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), 5,
+            wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), SHOW,
                      what="the window painted")
             return m.pixels(title_box)
         finally:
