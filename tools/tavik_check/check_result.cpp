@@ -1,10 +1,9 @@
 #include "tools/tavik_check/check_result.h"
 
-#include <cstdlib>
-
 #include "app/posix/command_line.h"
 #include "settings/ini_cache.h"
 #include "tools/tavik_check/disc_checks.h"
+#include "tools/tavik_check/program_lookup.h"
 
 namespace check {
 namespace {
@@ -102,11 +101,8 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
                             : "label lies outside the window and cannot be seen or clicked"});
     }
     // Commands are looked for as the Linux menu looks for them.
-    const char* path_variable = std::getenv("PATH");
     const std::string folder = form.platform().executable_folder();
-    const posix::SearchPlaces places{
-        folder, medium == Medium::FolderIsRoot ? folder : posix::medium_root(folder),
-        path_variable != nullptr ? path_variable : ""};
+    const std::string root = medium == Medium::FolderIsRoot ? folder : medium_root(folder);
     for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
         if (!labels[static_cast<std::size_t>(i)].shown())
             continue;
@@ -114,14 +110,14 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
         const auto command = posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
         if (command.program.empty() && collector.reported_item(i + 1))
             continue; // a missing item is reported already
-        if (!posix::resolve_program(command.program, places))
+        if (!linux_menu_finds(command.program, folder, root))
             result.warnings.push_back(
                 Warning{key, command.program.empty() ? "no_command" : "program_not_found",
                         command.program.empty()
                             ? "no command: clicking the item does nothing"
                             : "command whose program cannot be found: " + command.program});
     }
-    for (Warning& w : disc_warnings(form, result.facts, folder, places.medium_root))
+    for (Warning& w : disc_warnings(form, result.facts, folder, root))
         result.warnings.push_back(std::move(w));
     return result;
 }

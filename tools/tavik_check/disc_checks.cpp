@@ -58,8 +58,8 @@ void check_names(const std::string& root, std::vector<Warning>& out) {
     for (auto it = fs::recursive_directory_iterator(root, ec);
          !ec && it != fs::recursive_directory_iterator() && budget-- > 0; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        const std::string where = fs::relative(it->path(), root, ec).string();
-        folders[fs::relative(it->path().parent_path(), root, ec).string()].push_back(name);
+        const std::string where = fs::relative(it->path(), root, ec).generic_string();
+        folders[fs::relative(it->path().parent_path(), root, ec).generic_string()].push_back(name);
         if (utf16_length(name) > kJolietNameChars)
             out.push_back({where, "name_too_long",
                            "a name of more than 64 characters: Windows sees it cut short"});
@@ -87,7 +87,9 @@ void check_names(const std::string& root, std::vector<Warning>& out) {
 void check_picture(const menu::LoadFacts& facts, std::vector<Warning>& out) {
     if (!facts.picture_loaded)
         return;
-    std::ifstream in(settings::resolve_case_insensitive(facts.picture_path), std::ios::binary);
+    std::string path = facts.picture_path;
+    std::replace(path.begin(), path.end(), '\\', '/'); // as the Linux menu's loader reads it
+    std::ifstream in(settings::resolve_case_insensitive(path), std::ios::binary);
     std::vector<unsigned char> head(4096);
     in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));

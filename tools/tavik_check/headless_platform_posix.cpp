@@ -14,4 +14,12 @@ std::shared_ptr<const forms::Picture> HeadlessPlatform::load_picture(const std::
     return gtk_shell::load_picture_file(path);
 }
 
+char HeadlessPlatform::path_separator() const {
+    return '/';
+}
+
+std::string text_as_utf8(std::string_view text) {
+    return std::string(text);
+}
+
 } // namespace check
