@@ -10,6 +10,7 @@
 #include "app/posix/command_line.h"
 #include "settings/ascii_case.h"
 #include "settings/path_case.h"
+#include "tools/tavik_check/headless_platform.h"
 
 namespace check {
 namespace {
@@ -40,14 +41,11 @@ void check_windows_program(const std::string& key, const std::string& program,
                    "the Windows menu finds no " + program + " on the disc"});
 }
 
-std::size_t utf16_length(const std::string& utf8) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if ((c & 0xC0) != 0x80)
-            n += c >= 0xF0 ? 2 : 1; // beyond the BMP: a surrogate pair
-    }
-    return n;
+// A relative path in the report's form: `/` between names on every system.
+std::string generic(const fs::path& relative) {
+    std::string text = path_text(relative);
+    std::replace(text.begin(), text.end(), static_cast<char>(fs::path::preferred_separator), '/');
+    return text;
 }
 
 void check_names(const std::string& root, std::vector<Warning>& out) {
@@ -57,10 +55,10 @@ void check_names(const std::string& root, std::vector<Warning>& out) {
     std::map<std::string, std::vector<std::string>> folders; // folder -> names
     for (auto it = fs::recursive_directory_iterator(root, ec);
          !ec && it != fs::recursive_directory_iterator() && budget-- > 0; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const std::string where = fs::relative(it->path(), root, ec).generic_string();
-        folders[fs::relative(it->path().parent_path(), root, ec).generic_string()].push_back(name);
-        if (utf16_length(name) > kJolietNameChars)
+        const std::string name = path_text(it->path().filename());
+        const std::string where = generic(fs::relative(it->path(), root, ec));
+        folders[generic(fs::relative(it->path().parent_path(), root, ec))].push_back(name);
+        if (utf16_units(it->path().filename()) > kJolietNameChars)
             out.push_back({where, "name_too_long",
                            "a name of more than 64 characters: Windows sees it cut short"});
     }

@@ -3,6 +3,7 @@
 // platform), but never starts programs or ends the process.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -31,5 +32,10 @@ private:
 // The menu's text as UTF-8, as JSON carries it: on Windows the menu holds the ANSI code page's
 // bytes (as the profile function returns them), elsewhere UTF-8 already.
 std::string text_as_utf8(std::string_view text);
+
+// A path as the menu's text (the ANSI code page on Windows, where std::filesystem would give
+// UTF-8), and the length of a file name in UTF-16 units, as Joliet counts it.
+std::string path_text(const std::filesystem::path& path);
+std::size_t utf16_units(const std::filesystem::path& name);
 
 } // namespace check

@@ -22,4 +22,18 @@ std::string text_as_utf8(std::string_view text) {
     return std::string(text);
 }
 
+std::string path_text(const std::filesystem::path& path) {
+    return path.string();
+}
+
+std::size_t utf16_units(const std::filesystem::path& name) {
+    std::size_t n = 0;
+    for (const char c : name.string()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            n += byte >= 0xF0 ? 2 : 1; // beyond the BMP: a surrogate pair
+    }
+    return n;
+}
+
 } // namespace check

@@ -26,6 +26,22 @@ std::shared_ptr<const forms::Picture> HeadlessPlatform::load_picture(const std::
     return win32_shell::load_picture_file(path);
 }
 
+std::string path_text(const std::filesystem::path& path) {
+    const std::wstring& wide = path.native();
+    if (wide.empty() || wide.size() > INT_MAX)
+        return {};
+    const int n = static_cast<int>(wide.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), n, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::size_t utf16_units(const std::filesystem::path& name) {
+    return name.native().size();
+}
+
 char HeadlessPlatform::path_separator() const {
     return '\\';
 }

@@ -43,7 +43,7 @@ std::string disc_folder(const std::string& arg, std::string& error) {
         error = arg + ": no such folder, and not an autorun.inf file";
         return {};
     }
-    std::string folder = p.string();
+    std::string folder = check::path_text(p); // the menu's text, as the settings name files
     const std::size_t root = std::max<std::size_t>(p.root_path().string().size(), 1);
     const auto separator = static_cast<char>(fs::path::preferred_separator); // `\` on Windows
     while (folder.size() > root && (folder.back() == '/' || folder.back() == separator))
