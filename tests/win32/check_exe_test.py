@@ -23,11 +23,11 @@ import make_discs  # noqa: E402
 import menu_e2e  # noqa: E402
 import screen  # noqa: E402
 from window_all import listing  # noqa: E402
-from desktop import Timeout, wait_for  # noqa: E402
+from desktop import END, SHOW, Timeout, wait_for  # noqa: E402
 
 OUTER = (503, 380)
 FRAME = 3
-RUN_LIMIT = 30  # seconds: a hang check only
+RUN_LIMIT = 2 * END  # a hang check only: a Wine start and the heaviest hostile disc
 
 
 def wine_path(path):
@@ -277,7 +277,7 @@ def compare_render(args, c):
             x, y = menu.origin[0] - FRAME, menu.origin[1] - FRAME
             what = "plain" if hover is None else f"item {hover} hovered"
             try:
-                wait_for(lambda: screen.grab(menu.desk, (x, y, *OUTER)).raw == raw, 8,
+                wait_for(lambda: screen.grab(menu.desk, (x, y, *OUTER)).raw == raw, SHOW,
                          what="the window to show the render's pixels")
                 c.expect(True, f"{what}: the render equals the window, frame included")
             except Timeout:
