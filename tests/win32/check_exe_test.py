@@ -193,9 +193,9 @@ def compare_reports(args, c):
         discs += [os.path.join(base, n) for n in window_test_discs(base, args[4])]
         hostile = os.path.join(base, "hostile")
         os.makedirs(hostile)
-        out = subprocess.run([sys.executable, os.path.join(HERE, "..", "hostile", "make_discs.py"),
-                              hostile], capture_output=True, text=True, check=True).stdout
-        discs += [os.path.join(hostile, n) for n in out.split()]
+        for name, spec in make_discs.cases().items():
+            make_discs.write(hostile, name, spec)
+            discs.append(os.path.join(hostile, name))
         modes = (["--json"], [])
         # cmd.exe reads its script in another code page than the tool's command line: names
         # beyond ASCII go on Wine's own command line.
