@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/posix/command_line.h"
+#include "app/posix/program_path.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "app/gtk/text.h"
 #include "app/gtk/units.h"
 #include "app/posix/command_line.h"
+#include "app/posix/program_path.h"
 #include "app/posix/program_start.h"
 #include "assets/embedded_assets.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/posix/command_line.h"
+#include "app/posix/program_path.h"
 
 namespace posix {
 

@@ -20,9 +20,10 @@ public:
 
     // Answers WM_PAINT for the window.
     void paint(HWND window, const forms::Form& form, unsigned dpi);
+    // The client area into any DC (the check tool's render): what paint() puts on the screen.
+    void draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client);
 
 private:
-    void draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client);
     void draw_background(HDC dc, const forms::Form& form, unsigned dpi);
     void draw_label(HDC dc, const forms::Label& label, unsigned dpi);
 

@@ -15,6 +15,7 @@
 
 #include "app/posix/command_line.h"
 #include "app/posix/interpreter.h"
+#include "app/posix/program_path.h"
 #include "app/posix/program_start.h"
 
 namespace posix {

@@ -36,6 +36,14 @@ printf '[Menu]\nNrOfItems=abc\n' > "$tmp/autorun.inf"
 rc=0; "$check" "$tmp" > /dev/null || rc=$?
 [ $rc -eq 1 ] || fail "warnings should exit 1, got $rc"
 
+# A picture in a subfolder, named with `\` as on Windows: loaded, and its format known.
+mkdir -p "$tmp/pic/art"
+python3 -c "import base64,sys; open(sys.argv[1],'wb').write(base64.b64decode('R0lGODlhAQABAIAAAP8AAAAAACwAAAAAAQABAAACAkQBADs='))" "$tmp/pic/art/p.gif"
+printf '[Menu]\nPicture=art\\p.gif\n' > "$tmp/pic/autorun.inf"
+rc=0; "$check" --json "$tmp/pic" > "$tmp/pic.json" || rc=$?
+python3 -c "import json,sys; d=json.load(open(sys.argv[1])); assert d['picture']['loaded'] and d['warnings'] == [], d" "$tmp/pic.json" || fail "a picture named art\\p.gif"
+[ $rc -eq 0 ] || fail "a picture in a subfolder should be clean, got exit $rc"
+
 for args in "--bogus" "$tmp/nope" "a b"; do
   rc=0; "$check" $args > /dev/null 2>&1 || rc=$?
   [ $rc -eq 2 ] || fail "'$args' should exit 2, got $rc"

@@ -1,6 +1,5 @@
 #include "tools/tavik_check/check_result.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +9,7 @@
 #include "settings/ini_cache.h"
 #include "settings/path_case.h"
 #include "tools/tavik_check/disc_checks.h"
+#include "tools/tavik_check/program_lookup.h"
 
 namespace check {
 namespace {
@@ -132,11 +132,8 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
                             : "label lies outside the window and cannot be seen or clicked"});
     }
     // Commands are looked for as the Linux menu looks for them.
-    const char* path_variable = std::getenv("PATH");
     const std::string folder = form.platform().executable_folder();
-    const posix::SearchPlaces places{
-        folder, medium == Medium::FolderIsRoot ? folder : posix::medium_root(folder),
-        path_variable != nullptr ? path_variable : ""};
+    const std::string root = medium == Medium::FolderIsRoot ? folder : medium_root(folder);
     for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
         if (!labels[static_cast<std::size_t>(i)].shown())
             continue;
@@ -144,10 +141,10 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
         const auto command = posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
         if (command.program.empty() && collector.reported_item(i + 1))
             continue; // a missing item is reported already
-        const auto program = posix::resolve_program(command.program, places);
-        if (program) {
-            if (auto w = exec_bit_warning(key, command.program, *program))
-                result.warnings.push_back(std::move(*w));
+        ProgramLookup lookup = linux_menu_lookup(key, command.program, folder, root);
+        if (lookup.found) {
+            if (lookup.warning)
+                result.warnings.push_back(std::move(*lookup.warning));
         } else {
             result.warnings.push_back(
                 Warning{key, command.program.empty() ? "no_command" : "program_not_found",
@@ -156,7 +153,7 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
                             : "command whose program cannot be found: " + command.program});
         }
     }
-    for (Warning& w : disc_warnings(form, result.facts, folder, places.medium_root))
+    for (Warning& w : disc_warnings(form, result.facts, folder, root))
         result.warnings.push_back(std::move(w));
     return result;
 }

@@ -8,9 +8,9 @@
 
 #include "app/forms/picture_header.h"
 #include "app/posix/command_line.h"
-#include "app/posix/interpreter.h"
 #include "settings/ascii_case.h"
 #include "settings/path_case.h"
+#include "tools/tavik_check/headless_platform.h"
 
 namespace check {
 namespace {
@@ -41,14 +41,11 @@ void check_windows_program(const std::string& key, const std::string& program,
                    "the Windows menu finds no " + program + " on the disc"});
 }
 
-std::size_t utf16_length(const std::string& utf8) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if ((c & 0xC0) != 0x80)
-            n += c >= 0xF0 ? 2 : 1; // beyond the BMP: a surrogate pair
-    }
-    return n;
+// A relative path in the report's form: `/` between names on every system.
+std::string generic(const fs::path& relative) {
+    std::string text = path_text(relative);
+    std::replace(text.begin(), text.end(), static_cast<char>(fs::path::preferred_separator), '/');
+    return text;
 }
 
 void check_names(const std::string& root, std::vector<Warning>& out) {
@@ -58,10 +55,10 @@ void check_names(const std::string& root, std::vector<Warning>& out) {
     std::map<std::string, std::vector<std::string>> folders; // folder -> names
     for (auto it = fs::recursive_directory_iterator(root, ec);
          !ec && it != fs::recursive_directory_iterator() && budget-- > 0; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const std::string where = fs::relative(it->path(), root, ec).string();
-        folders[fs::relative(it->path().parent_path(), root, ec).string()].push_back(name);
-        if (utf16_length(name) > kJolietNameChars)
+        const std::string name = path_text(it->path().filename());
+        const std::string where = generic(fs::relative(it->path(), root, ec));
+        folders[generic(fs::relative(it->path().parent_path(), root, ec))].push_back(name);
+        if (utf16_units(it->path().filename()) > kJolietNameChars)
             out.push_back({where, "name_too_long",
                            "a name of more than 64 characters: Windows sees it cut short"});
     }
@@ -88,7 +85,9 @@ void check_names(const std::string& root, std::vector<Warning>& out) {
 void check_picture(const menu::LoadFacts& facts, std::vector<Warning>& out) {
     if (!facts.picture_loaded)
         return;
-    std::ifstream in(settings::resolve_case_insensitive(facts.picture_path), std::ios::binary);
+    std::string path = facts.picture_path;
+    std::replace(path.begin(), path.end(), '\\', '/'); // as the Linux menu's loader reads it
+    std::ifstream in(settings::resolve_case_insensitive(path), std::ios::binary);
     std::vector<unsigned char> head(4096);
     in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
@@ -117,32 +116,6 @@ std::vector<Warning> disc_warnings(const menu::frmTavikMain& form, const menu::L
     check_picture(facts, out);
     check_names(folder, out);
     return out;
-}
-
-std::optional<Warning> exec_bit_warning(const std::string& key, const std::string& written,
-                                        const posix::Program& program) {
-    if (program.interpreter.empty())
-        return std::nullopt;
-    const std::string& first = program.interpreter.front();
-    std::string through;
-    switch (posix::interpreter_for(program.path).value_or(posix::Interpreter{}).kind) {
-    case posix::Interpreter::Kind::Loader:
-        // The loader maps the program executable: a noexec mount refuses that too.
-        through = "the dynamic loader " + first + ", and not at all from a noexec mount";
-        break;
-    case posix::Interpreter::Kind::Script:
-        through = "its #! interpreter " + first;
-        break;
-    case posix::Interpreter::Kind::Shell:
-        through = first + ", as a shell script without a #! line";
-        break;
-    }
-    // tavik-disc gives 0555 on the image to what has its owner's exec bit in the folder; a
-    // Joliet-only reader or udisks2's view of a disc without Rock Ridge shows no exec bit at all.
-    return Warning{key, "no_exec_bit",
-                   written + " has no exec bit: the Linux menu starts it only through " + through +
-                       "; with its exec bit in the author's folder, tavik-disc marks it "
-                       "executable on the image (Rock Ridge)"};
 }
 
 } // namespace check

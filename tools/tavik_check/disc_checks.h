@@ -1,6 +1,6 @@
 // What only the disc shows: programs a Windows command names on the medium but the medium
 // lacks, names that collide when case is ignored, a picture one of the two menus cannot load,
-// names longer than Joliet keeps, and programs that lack an exec bit.
+// and names longer than Joliet keeps.
 #pragma once
 
 #include <string>
@@ -19,11 +19,5 @@ inline constexpr std::size_t kJolietNameChars = 64;
 // command's leading `\` names (the disc's root).
 std::vector<Warning> disc_warnings(const menu::frmTavikMain& form, const menu::LoadFacts& facts,
                                    const std::string& folder, const std::string& medium_root);
-
-// A program found on the medium without an exec bit runs only through its loader or
-// interpreter: a warning naming which (written: the program as the command names it), or
-// nothing for a program with the bit.
-std::optional<Warning> exec_bit_warning(const std::string& key, const std::string& written,
-                                        const posix::Program& program);
 
 } // namespace check

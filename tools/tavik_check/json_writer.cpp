@@ -4,10 +4,13 @@
 #include <cstdio>
 
 #include "settings/ini_document.h"
+#include "tools/tavik_check/headless_platform.h"
 
 namespace check {
 
-std::string json_string(std::string_view text) {
+std::string json_string(std::string_view menu_text) {
+    const std::string utf8 = text_as_utf8(menu_text);
+    const std::string_view text = utf8;
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);

@@ -1,4 +1,5 @@
-// A minimal JSON writer: strings escaped (invalid UTF-8 becomes U+FFFD), numbers, literals.
+// A minimal JSON writer: strings escaped (the menu's text as UTF-8, invalid UTF-8 becomes
+// U+FFFD), numbers, literals.
 #pragma once
 
 #include <string>

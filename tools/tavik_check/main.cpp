@@ -1,17 +1,18 @@
 // tavik-check [--json] [DIR|FILE]: runs the menu's own load on the disc folder (default: the
 // current folder) and prints the menu it builds, with one warning per silent fallback.
 // Exit 0 clean, 1 warnings, 2 unusable arguments.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/gtk/paint.h"
 #include "settings/ascii_case.h"
 #include "settings/menu_settings.h"
 #include "tools/tavik_check/check_result.h"
 #include "tools/tavik_check/headless_platform.h"
 #include "tools/tavik_check/output.h"
+#include "tools/tavik_check/render.h"
 
 namespace {
 
@@ -42,8 +43,10 @@ std::string disc_folder(const std::string& arg, std::string& error) {
         error = arg + ": no such folder, and not an autorun.inf file";
         return {};
     }
-    std::string folder = p.string();
-    while (folder.size() > 1 && folder.back() == '/')
+    std::string folder = check::path_text(p); // the menu's text, as the settings name files
+    const std::size_t root = std::max<std::size_t>(p.root_path().string().size(), 1);
+    const auto separator = static_cast<char>(fs::path::preferred_separator); // `\` on Windows
+    while (folder.size() > root && (folder.back() == '/' || folder.back() == separator))
         folder.pop_back();
     return folder;
 }
@@ -108,7 +111,7 @@ int main(int argc, char** argv) {
             const forms::Rect& b = label->box();
             form.mouse_move({b.left + b.width / 2, b.top + b.height / 2});
         }
-        if (!gtk_shell::render_png(form, render_path)) {
+        if (!check::render_png(form, render_path)) {
             std::cerr << "tavik-check: cannot write " << render_path << "\n";
             return 2;
         }

@@ -1,0 +1,136 @@
+// The Windows render: setup.exe's painter into a DIB section, inside the raised dialog frame
+// the system gives its window, at the designed 96 DPI; the PNG comes from WIC's encoder,
+// created with CoCreateInstance so that no codec DLL is imported.
+#include "tools/tavik_check/render.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <memory>
+
+#include "app/win32/handles.h"
+#include "app/win32/paint.h"
+#include "app/win32/units.h"
+
+namespace check {
+namespace {
+
+using win32_shell::kBaseDpi;
+
+// The dialog frame of a WS_DLGFRAME window: 3 px on each side.
+constexpr int kFramePx = 3;
+
+// Spelled out: the import libraries' copies of these are not to be relied on.
+constexpr CLSID kClsidWicImagingFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr IID kIidWicImagingFactory = {
+    0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+constexpr GUID kContainerFormatPng = {
+    0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
+constexpr GUID kPixelFormat24bppBGR = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+
+struct Release {
+    void operator()(IUnknown* p) const { p->Release(); }
+};
+template <class T> using Com = std::unique_ptr<T, Release>;
+
+template <class T> Com<T> take(T* p) {
+    return Com<T>(p);
+}
+
+// Balances the COM initialisation of this call (the load may have made one already).
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_))
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+// 24-bit BGR rows, top-down, padded to four bytes: as the encoder takes them.
+bool write_png(const std::wstring& path, const BYTE* bits, UINT width, UINT height, UINT stride) {
+    IWICImagingFactory* factory_raw = nullptr;
+    if (FAILED(CoCreateInstance(kClsidWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidWicImagingFactory, reinterpret_cast<void**>(&factory_raw))))
+        return false;
+    const auto factory = take(factory_raw);
+    IWICStream* stream_raw = nullptr;
+    if (FAILED(factory->CreateStream(&stream_raw)))
+        return false;
+    const auto stream = take(stream_raw);
+    IWICBitmapEncoder* encoder_raw = nullptr;
+    if (FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) ||
+        FAILED(factory->CreateEncoder(kContainerFormatPng, nullptr, &encoder_raw)))
+        return false;
+    const auto encoder = take(encoder_raw);
+    IWICBitmapFrameEncode* frame_raw = nullptr;
+    IPropertyBag2* options_raw = nullptr;
+    if (FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(&frame_raw, &options_raw)))
+        return false;
+    const auto frame = take(frame_raw);
+    const auto options = take(options_raw);
+    WICPixelFormatGUID format = kPixelFormat24bppBGR;
+    return SUCCEEDED(frame->Initialize(options.get())) &&
+           SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+           IsEqualGUID(format, kPixelFormat24bppBGR) &&
+           SUCCEEDED(
+               frame->WritePixels(height, stride, stride * height, const_cast<BYTE*>(bits))) &&
+           SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+}
+
+} // namespace
+
+win32_shell::FontCache& render_fonts() {
+    static win32_shell::FontCache fonts;
+    return fonts;
+}
+
+bool render_png(const forms::Form& form, const std::string& path) {
+    const std::wstring wide = win32_shell::to_wide(path);
+    const int client_w = win32_shell::to_px(form.client_width(), kBaseDpi);
+    const int client_h = win32_shell::to_px(form.client_height(), kBaseDpi);
+    if (wide.empty() || client_w <= 0 || client_h <= 0)
+        return false;
+    const int width = client_w + 2 * kFramePx, height = client_h + 2 * kFramePx;
+    ComScope com;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32_shell::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32_shell::MemoryDc dc(nullptr);
+    if (!bitmap || bits == nullptr || !dc)
+        return false;
+    {
+        win32_shell::Selection selected(dc.get(), bitmap.get());
+        RECT frame{0, 0, width, height};
+        DrawEdge(dc.get(), &frame, EDGE_RAISED, BF_RECT | BF_ADJUST);
+        FrameRect(dc.get(), &frame, GetSysColorBrush(COLOR_BTNFACE));
+
+        SetViewportOrgEx(dc.get(), kFramePx, kFramePx, nullptr);
+        IntersectClipRect(dc.get(), 0, 0, client_w, client_h);
+        win32_shell::Painter painter(GetModuleHandleW(nullptr), render_fonts());
+        painter.draw(dc.get(), form, kBaseDpi, SIZE{client_w, client_h});
+        GdiFlush();
+    }
+    const UINT stride = (static_cast<UINT>(width) * 3 + 3) / 4 * 4;
+    return write_png(wide, static_cast<const BYTE*>(bits), static_cast<UINT>(width),
+                     static_cast<UINT>(height), stride);
+}
+
+} // namespace check
