@@ -29,6 +29,10 @@ tests/win32/reproducible_build.sh || failed=1
 ctest --preset linux -j "$jobs" || failed=1
 ctest --preset win64 || failed=1
 
+# The release: the same bytes from two fresh clones, lintian, the Linux archive in Debian 11 and
+# 13 roots and the Debian package in a Debian 12 one, each making the sample disc's image.
+tests/release/release_test.sh || failed=1
+
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
