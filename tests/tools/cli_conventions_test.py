@@ -97,6 +97,10 @@ def check_payload_folders(tmp):
         for on_image, source in payloads.items():
             got = image_file(image, on_image, tmp).decode()
             assert got == f"{layout}: {source}\n", (layout, on_image, got)
+    # Without xorriso (the archive does not bring it) the message says what to install.
+    r = run(disc, os.path.join(tmp, "none.iso"), tool=tool, env={"PATH": "/nonexistent"})
+    assert r.returncode == 2 and "cannot run xorriso" in r.stderr, r.stderr
+    assert not os.path.exists(os.path.join(tmp, "none.iso"))
     # An installed tavik-disc with its share/tavik/ folder incomplete names what is missing.
     os.remove(os.path.join(tmp, "inst/share/tavik/setup"))
     r = run(disc, os.path.join(tmp, "none.iso"), tool=os.path.join(tmp, "inst/bin", NAME))

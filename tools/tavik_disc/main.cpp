@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -219,6 +220,8 @@ bool run(const std::vector<std::string>& args, const std::string& log) {
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&files);
+    if (rc != 0) // most often xorriso not installed: say so rather than only "no image"
+        std::cerr << "tavik-disc: cannot run " << args[0] << ": " << std::strerror(rc) << "\n";
     int status = 0;
     return rc == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
