@@ -57,6 +57,15 @@ with zipfile.ZipFile(glob.glob(dist + "/tavik-*-windows.zip")[0]) as z:
         assert want in names, f"zip: no {want}"
     readme = z.read(names["README.txt"].filename)
     assert b"\r\n" in readme and b"\n" not in readme.replace(b"\r\n", b""), "README.txt not CRLF"
+    # One setup.exe for discs everywhere: the i686 build (PE machine 0x14c) in both archives.
+    disc_exe = z.read(names["setup.exe"].filename)
+    pe = int.from_bytes(disc_exe[0x3C:0x40], "little")
+    assert disc_exe[pe:pe + 4] == b"PE\0\0" and disc_exe[pe + 4:pe + 6] == b"\x4c\x01", "not i686"
+    assert z.read(names["sample-disc/setup.exe"].filename) == disc_exe
+    with tarfile.open(glob.glob(dist + "/tavik-*-linux-x86_64.tar.gz")[0]) as t:
+        shared = t.extractfile([m for m in t.getmembers()
+                                if m.name.endswith("/share/tavik/setup.exe")][0]).read()
+    assert shared == disc_exe, "the archives hold different setup.exe files"
     when = time.gmtime(epoch)[:6]
     when = (*when[:5], when[5] - when[5] % 2)  # a zip keeps even seconds
     for i in names.values():
