@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 # choose by itself.
 scripts/debian_root.sh bullseye build/roots/bullseye-sysroot libgtk-3-dev libstdc++-10-dev \
     libc6-dev dbus-x11
+# `disc_roots.sh sysroot`: only what building needs (scripts/release.sh).
+[ "${1:-}" = sysroot ] && exit 0
 scripts/debian_root.sh bullseye build/roots/bullseye-run libgtk-3-0 fonts-dejavu-core dbus-x11 \
     xorriso
 scripts/debian_root.sh trixie build/roots/trixie-run libgtk-3-0t64 fonts-dejavu-core dbus-x11 \

@@ -13,7 +13,7 @@ version=$(sed -n 's/^project(Tavik VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
 scripts/deps.sh
-scripts/disc_roots.sh
+scripts/disc_roots.sh sysroot
 jobs=$(nproc)
 build() {
   local preset=$1

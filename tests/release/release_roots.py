@@ -64,7 +64,27 @@ class Root:
             self.mount("--bind", "/tmp/.X11-unix", self.path("/tmp/.X11-unix"))
         return self
 
+    def inside(self):
+        """PIDs of the processes running in this root (all started by this test)."""
+        pids = []
+        for entry in os.listdir("/proc"):
+            try:
+                if entry.isdigit() and os.readlink(f"/proc/{entry}/root") == self.dir:
+                    pids.append(int(entry))
+            except OSError:
+                pass
+        return pids
+
     def __exit__(self, *exc):
+        # A session bus GTK started for the menu may outlive it by a moment, keeping the
+        # overlay busy: give it time to go, then end what is still ours in here.
+        try:
+            wait_for(lambda: not self.inside(), 15, what="the root's processes to end")
+        except desktop.Timeout:
+            for pid in self.inside():
+                print(f"ending {pid} left in {self.dir}")
+                os.kill(pid, 9)
+            wait_for(lambda: not self.inside(), 10, what="the root's processes to go")
         for command in reversed(self.mounts):
             subprocess.run(command, check=False)
 

@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 for side in a b; do
   started=$SECONDS
-  git clone -q --no-hardlinks "$checkout" "$tmp/$side"
+  git clone -q --no-hardlinks --no-checkout "$checkout" "$tmp/$side"
   git -C "$tmp/$side" -c advice.detachedHead=false checkout -q --detach "$commit"
   mkdir "$tmp/$side/build"
   ln -s "$roots" "$tmp/$side/build/roots"
