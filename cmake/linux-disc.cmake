@@ -5,7 +5,9 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TAVIK_SYSROOT ${CMAKE_CURRENT_LIST_DIR}/../build/roots/bullseye-sysroot CACHE PATH
     "The Debian 11 root the disc's Linux setup is built against")
-get_filename_component(TAVIK_SYSROOT ${TAVIK_SYSROOT} ABSOLUTE)
+# The real path: the compiler reports its system folders resolved, and CMake drops pkg-config's
+# -I of those only when they match (a root reached through a link would shadow libstdc++'s).
+get_filename_component(TAVIK_SYSROOT ${TAVIK_SYSROOT} REALPATH)
 set(CMAKE_SYSROOT ${TAVIK_SYSROOT})
 set(CMAKE_C_COMPILER clang-14)
 set(CMAKE_CXX_COMPILER clang++-14)

@@ -12,6 +12,7 @@ packages=(
   osslsigncode openssl at-spi2-core python3-pyatspi dbus
   libgtk-4-1 libadwaita-1-0 e2fsprogs
   clang-14 libclang-rt-14-dev clang-format-14
+  lintian dpkg-dev man-db ccache
 )
 if [ "${1:-}" = "--run-only" ]; then
   # What configuring the linux preset needs (its test and benchmark folders are part of it).

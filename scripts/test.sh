@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the formatting, builds the core alone and all platform presets, and runs every test:
-# unit tests, the Linux window under Xvfb, the Windows build under Wine, static checks of both
-# setup.exe files, sanitizers and fuzzing smoke runs. Prints each stage's seconds at the end.
+# unit tests, the Linux window under Xvfb and Wayland compositors, the Windows build under Wine,
+# static checks of both setup.exe files, the release, sanitizers and fuzzing smoke runs. Prints each stage's seconds at the end.
 #   --busy   runs everything beside two busy neighbour processes (one per core here), as on a
 #            shared CI machine: every test must still pass, since its deadlines only catch hangs.
 set -euo pipefail
@@ -93,6 +93,10 @@ check "reproducible setup.exe" tests/win32/reproducible_build.sh
 
 check "ctest linux" ctest --preset linux -j "$jobs"
 check "ctest win64 (Wine)" ctest --preset win64
+
+# The release: the same bytes from two fresh clones, lintian, the Linux archive in Debian 11 and
+# 13 roots and the Debian package in a Debian 12 one, each making the sample disc's image.
+check "release (two clones, roots)" tests/release/release_test.sh
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 stage "build asan" build asan

@@ -1,6 +1,6 @@
-// tavik-check [--json] [DIR|FILE]: runs the menu's own load on the disc folder (default: the
-// current folder) and prints the menu it builds, with one warning per silent fallback.
-// Exit 0 clean, 1 warnings, 2 unusable arguments.
+// tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]: runs the menu's own load on
+// the disc folder (default: the current folder) and prints the menu it builds, with one warning
+// per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -19,7 +19,25 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]\n";
+    "usage: tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]\n"
+    "       tavik-check --help | --version\n"
+    "\n"
+    "Prints the menu that autorun.inf in DIR (default: the current folder) gives, and every\n"
+    "setting the menu would silently ignore.\n"
+    "\n"
+    "  --json             one JSON object instead of text\n"
+    "  --render FILE.png  also draw the window into FILE.png\n"
+    "  --hover N          draw label N (0..8, 8 is Exit) highlighted; needs --render\n"
+    "  --help             this text\n"
+    "  --version          the version\n"
+    "\n"
+    "Exit status: 0 clean, 1 warnings, 2 unusable arguments.\n";
+
+// A bad command line: one line on stderr, and the status that says so.
+int usage_error(const std::string& message) {
+    std::cerr << "tavik-check: " << message << " (tavik-check --help shows the usage)\n";
+    return 2;
+}
 
 bool named_autorun_inf(const fs::path& p) {
     return settings::equal_ignoring_ascii_case(p.filename().string(), settings::kSettingsFileName);
@@ -69,28 +87,30 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
-        } else if ((arg == "--render" || arg == "--hover") && i + 1 < argc) {
+        } else if (arg == "--render" || arg == "--hover") {
+            if (i + 1 >= argc)
+                return usage_error(arg + " needs a value");
             const std::string value = argv[++i];
-            if (arg == "--render") {
+            if (arg == "--render")
                 render_path = value;
-            } else if (!parse_label_index(value, hover)) {
-                std::cerr << "tavik-check: --hover takes a label index 0..8\n" << kUsage;
-                return 2;
-            }
+            else if (!parse_label_index(value, hover))
+                return usage_error("--hover takes a label index 0..8, not " + value);
         } else if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
             return 0;
+        } else if (arg == "--version") {
+            std::cout << "tavik-check " TAVIK_VERSION "\n";
+            return 0;
         } else if (!arg.empty() && arg[0] == '-') {
-            std::cerr << "tavik-check: unknown option " << arg << "\n" << kUsage;
-            return 2;
+            return usage_error("unknown option " + arg);
         } else {
             paths.push_back(arg);
         }
     }
-    if (paths.size() > 1 || (hover >= 0 && render_path.empty())) {
-        std::cerr << kUsage;
-        return 2;
-    }
+    if (paths.size() > 1)
+        return usage_error("one disc folder at most, got " + std::to_string(paths.size()));
+    if (hover >= 0 && render_path.empty())
+        return usage_error("--hover needs --render");
     std::string error;
     const std::string folder = disc_folder(paths.empty() ? "." : paths[0], error);
     if (folder.empty()) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -28,24 +29,58 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tavik-disc [--volume NAME] [--windows-setup EXE] [--linux-setup FILE]\n"
     "                  [--sign-pkcs12 FILE [--sign-password-file FILE] [--timestamp-url URL]]\n"
-    "                  DISC_DIR IMAGE.iso\n";
+    "                  DISC_DIR IMAGE.iso\n"
+    "       tavik-disc --help | --version\n"
+    "\n"
+    "Writes IMAGE.iso (ISO 9660 level 3, Joliet, Rock Ridge) from DISC_DIR plus the menu for\n"
+    "Windows (setup.exe) and Linux (setup, autorun.sh), after the checks of tavik-check.\n"
+    "\n"
+    "  --volume NAME              the volume id (default: label= of [autorun], else the\n"
+    "                             folder's name)\n"
+    "  --windows-setup EXE        the setup.exe to put on the disc\n"
+    "  --linux-setup FILE         the Linux setup to put on the disc\n"
+    "  --sign-pkcs12 FILE         sign setup.exe (Authenticode) with this key and certificate\n"
+    "  --sign-password-file FILE  the password of the PKCS#12 file\n"
+    "  --timestamp-url URL        a time-stamping service for the signature\n"
+    "  --help                     this text\n"
+    "  --version                  the version\n"
+    "\n"
+    "Exit status: 0 written clean, 1 written with warnings, 2 nothing written.\n";
 
 struct Options {
-    std::string volume, windows_setup, linux_setup, folder, image;
+    std::string volume, windows_setup, linux_setup, autorun_sh, folder, image;
     std::string sign_pkcs12, sign_password_file, timestamp_url;
 };
 
-// The folder this program runs from: the build tree, where the menus it puts on discs are.
-fs::path own_folder() {
+// Where the menus this program puts on discs are, unless the command line names them: installed
+// (or unpacked), in share/tavik/ beside its bin/; in the build tree, the other presets' outputs.
+void default_payloads(Options& o) {
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::path() : self.parent_path();
+    const fs::path here = ec ? fs::path() : self.parent_path();
+    const fs::path share = (here / "../share/tavik").lexically_normal();
+    const bool installed = fs::is_directory(share, ec);
+    if (o.windows_setup.empty())
+        o.windows_setup = installed
+                              ? (share / "setup.exe").string()
+                              : (here / "../win32/app/win32/setup.exe").lexically_normal().string();
+    if (o.linux_setup.empty()) // the build that runs on every desktop from Debian 11 on
+        o.linux_setup = installed ? (share / "setup").string()
+                                  : (here / "../linux-disc/setup").lexically_normal().string();
+    o.autorun_sh = ((installed ? share : here) / "autorun.sh").string();
 }
 
-bool parse(int argc, char** argv, Options& o) {
+// What parse() makes of the command line.
+enum class Parsed { Run, Help, Version, Bad };
+
+Parsed parse(int argc, char** argv, Options& o, std::string& error) {
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h")
+            return Parsed::Help;
+        if (arg == "--version")
+            return Parsed::Version;
         std::string* value = arg == "--volume"               ? &o.volume
                              : arg == "--windows-setup"      ? &o.windows_setup
                              : arg == "--linux-setup"        ? &o.linux_setup
@@ -53,24 +88,31 @@ bool parse(int argc, char** argv, Options& o) {
                              : arg == "--sign-password-file" ? &o.sign_password_file
                              : arg == "--timestamp-url"      ? &o.timestamp_url
                                                              : nullptr;
-        if (value != nullptr && i + 1 < argc)
+        if (value != nullptr && i + 1 < argc) {
             *value = argv[++i];
-        else if (value != nullptr || (!arg.empty() && arg[0] == '-'))
-            return false;
-        else
+        } else if (value != nullptr) {
+            error = arg + " needs a value";
+            return Parsed::Bad;
+        } else if (!arg.empty() && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return Parsed::Bad;
+        } else {
             paths.push_back(arg);
+        }
     }
-    if (paths.size() != 2 ||
-        (o.sign_pkcs12.empty() && (!o.sign_password_file.empty() || !o.timestamp_url.empty())))
-        return false;
+    if (paths.size() != 2) {
+        error = "takes a disc folder and an image file, got " + std::to_string(paths.size()) +
+                (paths.size() == 1 ? " name" : " names");
+        return Parsed::Bad;
+    }
+    if (o.sign_pkcs12.empty() && (!o.sign_password_file.empty() || !o.timestamp_url.empty())) {
+        error = "--sign-password-file and --timestamp-url need --sign-pkcs12";
+        return Parsed::Bad;
+    }
     o.folder = paths[0];
     o.image = paths[1];
-    const fs::path here = own_folder();
-    if (o.windows_setup.empty())
-        o.windows_setup = (here / "../win32/app/win32/setup.exe").lexically_normal().string();
-    if (o.linux_setup.empty()) // the build that runs on every desktop from Debian 11 on
-        o.linux_setup = (here / "../linux-disc/setup").lexically_normal().string();
-    return true;
+    default_payloads(o);
+    return Parsed::Run;
 }
 
 bool regular_file(const std::string& path) {
@@ -129,9 +171,8 @@ std::vector<std::string> xorriso_arguments(const Options& o, const fs::path& fol
                                "-map",
                                o.linux_setup,
                                "/setup"};
-    const fs::path own_autorun = own_folder() / "autorun.sh";
     if (!regular_file((folder / "autorun.sh").string()))
-        a.insert(a.end(), {"-map", own_autorun.string(), "/autorun.sh"});
+        a.insert(a.end(), {"-map", o.autorun_sh, "/autorun.sh"});
     // Owned by root, read-only; folders and what may run executable. The same for every author.
     a.insert(a.end(),
              {"-chown_r", "0",     "/",    "--", "-chgrp_r", "0",    "/",      "--",
@@ -179,6 +220,8 @@ bool run(const std::vector<std::string>& args, const std::string& log) {
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&files);
+    if (rc != 0) // most often xorriso not installed: say so rather than only "no image"
+        std::cerr << "tavik-disc: cannot run " << args[0] << ": " << std::strerror(rc) << "\n";
     int status = 0;
     return rc == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
@@ -198,9 +241,19 @@ void print_file(const std::string& path) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!parse(argc, argv, o)) {
-        std::cerr << kUsage;
+    std::string error;
+    switch (parse(argc, argv, o, error)) {
+    case Parsed::Help:
+        std::cout << kUsage;
+        return 0;
+    case Parsed::Version:
+        std::cout << "tavik-disc " TAVIK_VERSION "\n";
+        return 0;
+    case Parsed::Bad:
+        std::cerr << "tavik-disc: " << error << " (tavik-disc --help shows the usage)\n";
         return 2;
+    case Parsed::Run:
+        break;
     }
     std::error_code ec;
     const fs::path folder = fs::absolute(o.folder, ec).lexically_normal();
@@ -213,6 +266,10 @@ int main(int argc, char** argv) {
             std::cerr << "tavik-disc: " << file << " is missing (build its preset, or name one)\n";
             return 2;
         }
+    if (!regular_file((folder / "autorun.sh").string()) && !regular_file(o.autorun_sh)) {
+        std::cerr << "tavik-disc: " << o.autorun_sh << " is missing\n";
+        return 2;
+    }
 
     // The same load the menu runs: what it would silently ignore, said before the image is made.
     check::HeadlessPlatform platform(folder.string());
