@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the formatting, builds the core alone and all platform presets, and runs every test:
 # unit tests, the Linux window under Xvfb and Wayland compositors, the Windows build under Wine,
-# static checks of both setup.exe files, the release, sanitizers and fuzzing smoke runs. Prints each stage's seconds at the end.
+# static checks of both setup.exe files, the release, sanitizers and fuzzing smoke runs. Prints
+# each stage's seconds at the end.
 #   --busy   runs everything beside two busy neighbour processes (one per core here), as on a
 #            shared CI machine: every test must still pass, since its deadlines only catch hangs.
 set -euo pipefail
