@@ -11,6 +11,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -417,7 +418,38 @@ def main():
     finally:
         if comp is not None:
             comp.stop()
+        end_namespace_processes()
         shutil.rmtree(base, ignore_errors=True)
+
+
+def end_namespace_processes():
+    """Ends what this run started and left behind (XWayland, a bus's activated services): every
+    process in this private mount namespace but this one, by its PID."""
+    own = os.readlink("/proc/self/ns/mnt")
+
+    def others():
+        found = []
+        for entry in os.listdir("/proc"):
+            if entry.isdigit() and int(entry) != os.getpid():
+                try:
+                    if os.readlink(f"/proc/{entry}/ns/mnt") == own:
+                        with open(f"/proc/{entry}/stat") as f:
+                            if f.read().rsplit(")", 1)[1].split()[0] != "Z":
+                                found.append(int(entry))
+                except OSError:
+                    pass
+        return found
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        for pid in others():
+            try:
+                os.kill(pid, sig)
+            except ProcessLookupError:
+                pass
+        try:
+            wait_for(lambda: not others(), 10, what="the run's processes ended")
+            return
+        except AssertionError:
+            pass
 
 
 if __name__ == "__main__":
