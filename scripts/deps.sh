@@ -11,8 +11,9 @@ packages=(
   fonts-dejavu-core xorriso genisoimage fuseiso debootstrap lld-14 binutils
   osslsigncode openssl at-spi2-core python3-pyatspi dbus
   clang-14 libclang-rt-14-dev clang-format-14
-  sway grim xwayland kwin-wayland breeze zenity dbus-user-session python3-dbus libwayland-dev
-  wayland-protocols plasma-wayland-protocols
+  sway grim xwayland kwin-wayland breeze mutter pipewire pipewire-bin wireplumber
+  gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  zenity dbus-user-session python3-dbus libwayland-dev wayland-protocols plasma-wayland-protocols
 )
 if [ "${1:-}" = "--run-only" ]; then
   # What configuring the linux preset needs (its test and benchmark folders are part of it).
