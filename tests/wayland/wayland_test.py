@@ -34,9 +34,14 @@ MAGENTA = "FF00FF"
 RECORDER = """#!/bin/sh
 printf '%s|%s\\n' "$0" "$*" >> "$TAVIK_RECORD"
 """
-ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=1\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
-         "ForeColor=65280\nHighlight=&H00FF00FF\nFontSize=12\nItem1=Record here,record.sh one\n")
-ITEM_ROW = (36, 96, 300, 36)  # client px around the item
+# Item 1 records its start; item 2 opens an ordinary window that must come up over the menu.
+ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=2\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
+         "ForeColor=65280\nHighlight=&H00FF00FF\nFontSize=12\nItem1=Record here,record.sh one\n"
+         "Item2=Open a window,zenity --text-info --filename=/etc/hostname --width=900 "
+         "--height=600\n")
+ITEM_ROW = (36, 96, 300, 36)  # client px around item 1
+ITEM2_ROW = (36, 136, 300, 36)
+GREEN = "00FF00"
 EXIT_AT = (455, 345)  # client px inside the Exit label
 
 
@@ -434,6 +439,20 @@ def start_menu(comp, base, name):
     return proc, facts, record, trace.name
 
 
+def children(pid):
+    """The live children of a process, by /proc."""
+    found = []
+    for entry in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        if fields[1] == str(pid) and fields[0] != "Z":
+            found.append(int(entry))
+    return found
+
+
 def ended(proc):
     try:
         proc.wait(15)
@@ -508,6 +527,22 @@ def check_run(comp, base, with_other):
                 pointer.click(ox + ITEM_ROW[0] + 8, oy + ITEM_ROW[1] + 10)
                 row["click"] = bool(wait_for(lambda: records(record), 10, what="the item's start"))
                 row["click_keeps_menu"] = proc.poll() is None
+                # The menu is no surface kept on top: the window its item opens covers it.
+                pointer.click(ox + ITEM2_ROW[0] + 8, oy + ITEM2_ROW[1] + 10)
+                both = tuple(v * SCALE for v in (ox + ITEM_ROW[0], oy + ITEM_ROW[1],
+                                                 ITEM_ROW[2], ITEM2_ROW[1] - ITEM_ROW[1] + 36))
+
+                def covered():
+                    comp.screenshot(shot)
+                    return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) == 0
+                try:
+                    row["started_window_above"] = wait_for(covered, 15, interval=0.5,
+                                                           what="the started window over the menu")
+                except AssertionError:
+                    row["started_window_above"] = False
+                for child in children(proc.pid):
+                    os.kill(child, signal.SIGTERM)
+                wait_for(lambda: not children(proc.pid), 15, what="the started window closed")
                 pointer.click(ox + EXIT_AT[0], oy + EXIT_AT[1])
                 row["exit"] = ended(proc)
             else:
@@ -547,6 +582,10 @@ def main():
             expect = {"decorated": False, "extent": OUTER}
             if not with_other:
                 expect.update(hover=True, click=True, click_keeps_menu=True, exit=True)
+                if KIND != "sway":
+                    # sway keeps every floating window, the menu included, over tiled ones: a
+                    # started program that tiles opens below it whatever the menu asks.
+                    expect["started_window_above"] = True
                 # mutter shades the row below an XWayland window: one device px of slack.
                 slack = 1 if KIND == "mutter" else 0
                 if any(abs(a - b) > slack for a, b in zip(row["pixels"][:2], device)):
