@@ -1,4 +1,5 @@
-// setup on Linux: GTK start-up, the window, and the translation of GTK events into the form's
+// setup on Linux: GTK start-up (X11, or under Wayland the backend that gives the design's
+// window on this session), the window, and the translation of GTK events into the form's
 // mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs, no DPI
 // changes (the window is drawn at a fixed 96 DPI).
 #include <gtk/gtk.h>

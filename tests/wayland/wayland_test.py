@@ -5,7 +5,7 @@ ordinary window already open. Checks the compositor's own facts (decoration, ext
 task list), the menu's Wayland trace (buffer scale and size), the screenshot's pixels (extent,
 hover highlight) and input (a click starts its program, Exit and the compositor's close end the
 menu). Each run lives in private mount and network namespaces, so runs never meet.
-Usage: wayland_test.py sway|kwin|mutter SCALE SETUP POINTER
+Usage: wayland_test.py sway|kwin|mutter SCALE SETUP POINTER X_PROBE
 TAVIK_WAYLAND_KEEP=1 keeps the run's folder (screenshots, traces, logs) for a look."""
 import glob
 import json
@@ -23,7 +23,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from desktop import wait_for  # noqa: E402
 from disc_files import records, write_files  # noqa: E402
 
-KIND, SCALE, SETUP, POINTER = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+KIND, SCALE, SETUP, POINTER, X_PROBE = (sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4],
+                                         sys.argv[5])
 WIDTH, HEIGHT = 1280, 800  # logical
 OUTER = (503, 380)
 CENTRE = ((WIDTH - OUTER[0]) // 2, (HEIGHT - OUTER[1]) // 2)
@@ -75,13 +76,13 @@ class Compositor:
             found = [p for p in glob.glob(os.path.join(self.runtime, "wayland-*"))
                      if not p.endswith(".lock")]
             return found[0] if found else None
-        self.env["WAYLAND_DISPLAY"] = os.path.basename(wait_for(socket, 30, what="the socket"))
+        self.env["WAYLAND_DISPLAY"] = os.path.basename(wait_for(socket, 60, what="the socket"))
 
     def wait_xwayland(self):
         def display():
             found = sorted(glob.glob("/tmp/.X11-unix/X*"))
             return found[0] if found else None
-        self.env["DISPLAY"] = ":" + wait_for(display, 30, what="XWayland").rsplit("X", 1)[1]
+        self.env["DISPLAY"] = ":" + wait_for(display, 60, what="XWayland").rsplit("X", 1)[1]
 
     def wrap(self, args):
         return as_nobody(args) if self.uid else list(args)
@@ -118,7 +119,7 @@ class Sway(Compositor):
                                      stdout=self.log, stderr=subprocess.STDOUT)
         self.wait_socket()
         self.env["SWAYSOCK"] = wait_for(
-            lambda: (glob.glob(os.path.join(self.runtime, "sway-ipc.*.sock")) or [None])[0], 30,
+            lambda: (glob.glob(os.path.join(self.runtime, "sway-ipc.*.sock")) or [None])[0], 60,
             what="sway's IPC socket")
         self.wait_xwayland()
 
@@ -193,7 +194,7 @@ class KWin(Compositor):
             with open(self.log.name) as f:
                 lines = [line.split(marker, 1)[1].strip() for line in f if marker in line]
             return lines if lines and lines[-1] == "end" else None
-        lines = wait_for(printed, 10, what="the script's output")
+        lines = wait_for(printed, 30, what="the script's output")
         scripting.unloadScript(name)
         return lines[:-1]
 
@@ -279,7 +280,7 @@ class Mutter(Compositor):
                                  "org.gnome.Mutter.ScreenCast.Session")
         self.stream = cast_session.RecordMonitor(self.connector, {"cursor-mode": dbus.UInt32(0)})
         self.session.Start()
-        self.node = wait_for(self.find_node, 20, what="the screen cast's PipeWire node")
+        self.node = wait_for(self.find_node, 60, what="the screen cast's PipeWire node")
         self.baseline = None
 
     def dbus(self, name, path, interface=None):
@@ -435,7 +436,7 @@ def start_menu(comp, base, name):
                       env={"TAVIK_RECORD": record, "WAYLAND_DEBUG": "1"})
     trace.close()
     comp.trace = trace.name
-    facts = wait_for(lambda: comp.window(proc.pid), 20, interval=0.3, what="the menu's window")
+    facts = wait_for(lambda: comp.window(proc.pid), 60, interval=0.3, what="the menu's window")
     return proc, facts, record, trace.name
 
 
@@ -474,7 +475,7 @@ def check_run(comp, base, with_other):
         other = comp.spawn(["zenity", "--text-info", "--filename=/etc/hostname", "--width=900",
                             "--height=600"], stdout=other_log, stderr=other_log)
         other_log.close()
-        wait_for(lambda: comp.window(other.pid), 20, interval=0.3, what="the other window")
+        wait_for(lambda: comp.window(other.pid), 60, interval=0.3, what="the other window")
     before = os.path.join(base, "before.png")
     comp.screenshot(before)
     comp.baseline = before
@@ -491,7 +492,7 @@ def check_run(comp, base, with_other):
             box = comp.changed_box(before, shot)
             return box if with_other or max(abs(a - b * SCALE) for a, b in zip(box, OUTER)) <= 1 else None
         try:
-            box = wait_for(painted, 20, interval=0.3, what="the menu painted")
+            box = wait_for(painted, 60, interval=0.3, what="the menu painted")
         except AssertionError:
             box = comp.changed_box(before, shot)
         facts = comp.window(proc.pid)
@@ -523,9 +524,21 @@ def check_run(comp, base, with_other):
                     pointer.say(f"move {ox + ITEM_ROW[0] + 8 + moves[0] % 2} {oy + ITEM_ROW[1] + 10}")
                     comp.screenshot(shot)
                     return count_color(shot, device, MAGENTA) > 20
-                row["hover"] = wait_for(highlighted, 10, interval=0.3, what="the item highlighted")
+                row["hover"] = wait_for(highlighted, 60, interval=0.3, what="the item highlighted")
+                # The hand over the item: its hot spot, as the menu sets it on the pointer.
+                if native:
+                    hand = lambda: re.search(r"set_cursor\(\d+, wl_surface@\d+, 12, 1\)",
+                                             open(trace).read())
+                else:
+                    hand = lambda: subprocess.run(
+                        comp.wrap([X_PROBE, "cursor"]), env=comp.env, stdout=subprocess.PIPE,
+                        text=True, timeout=30).stdout.split()[1:2] == ["12,1"]
+                try:
+                    row["hand"] = bool(wait_for(hand, 30, what="the hand cursor"))
+                except AssertionError:
+                    row["hand"] = False
                 pointer.click(ox + ITEM_ROW[0] + 8, oy + ITEM_ROW[1] + 10)
-                row["click"] = bool(wait_for(lambda: records(record), 10, what="the item's start"))
+                row["click"] = bool(wait_for(lambda: records(record), 30, what="the item's start"))
                 row["click_keeps_menu"] = proc.poll() is None
                 # The menu is no surface kept on top: the window its item opens covers it.
                 pointer.click(ox + ITEM2_ROW[0] + 8, oy + ITEM2_ROW[1] + 10)
@@ -536,7 +549,7 @@ def check_run(comp, base, with_other):
                     comp.screenshot(shot)
                     return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) == 0
                 try:
-                    row["started_window_above"] = wait_for(covered, 15, interval=0.5,
+                    row["started_window_above"] = wait_for(covered, 60, interval=0.5,
                                                            what="the started window over the menu")
                 except AssertionError:
                     row["started_window_above"] = False
@@ -581,7 +594,7 @@ def main():
             device = (OUTER[0] * SCALE, OUTER[1] * SCALE)
             expect = {"decorated": False, "extent": OUTER}
             if not with_other:
-                expect.update(hover=True, click=True, click_keeps_menu=True, exit=True)
+                expect.update(hover=True, hand=True, click=True, click_keeps_menu=True, exit=True)
                 if KIND != "sway":
                     # sway keeps every floating window, the menu included, over tiled ones: a
                     # started program that tiles opens below it whatever the menu asks.
