@@ -13,6 +13,9 @@ packages=(
   libgtk-4-1 libadwaita-1-0 e2fsprogs
   clang-14 libclang-rt-14-dev clang-format-14
   lintian dpkg-dev man-db ccache
+  sway grim xwayland kwin-wayland breeze mutter pipewire pipewire-bin wireplumber
+  gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  zenity dbus-user-session python3-dbus libwayland-dev wayland-protocols plasma-wayland-protocols
 )
 if [ "${1:-}" = "--run-only" ]; then
   # What configuring the linux preset needs (its test and benchmark folders are part of it).

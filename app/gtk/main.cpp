@@ -1,9 +1,18 @@
-// setup on Linux: GTK start-up, the window, and the translation of GTK events into the form's
+// setup on Linux: GTK start-up (X11, or under Wayland the backend that gives the design's
+// window on this session), the window, and the translation of GTK events into the form's
 // mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs, no DPI
 // changes (the window is drawn at a fixed 96 DPI).
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#include <wayland-client.h>
+#endif
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "app/forms/last_guard.h"
 #include "app/gtk/accessible.h"
@@ -98,6 +107,23 @@ void on_destroy(GtkWidget*, gpointer) {
     last_guard([] { gtk_main_quit(); });
 }
 
+#ifdef GDK_WINDOWING_WAYLAND
+// Native Wayland only. GTK asks KWin and wlroots compositors for a title bar of theirs on an
+// undecorated window; the frame is ours. mutter has no placement request, but it centres a
+// dialog without a parent on the monitor, where it puts an ordinary window in the first free
+// corner: the modal hint makes the menu such a dialog (of its own single window, so no input
+// is held back from anything).
+void on_realize(GtkWidget* window, gpointer) {
+    last_guard([&] {
+        GdkWindow* w = gtk_widget_get_window(window);
+        if (w == nullptr || !GDK_IS_WAYLAND_WINDOW(w))
+            return;
+        gdk_wayland_window_announce_csd(w);
+        gdk_window_set_modal_hint(w, TRUE);
+    });
+}
+#endif
+
 GtkWidget* make_window(Shell& shell) {
     GtkWidget* window = gtk_shell::accessible_window_new(shell.form);
     GtkWindow* w = GTK_WINDOW(window);
@@ -125,6 +151,9 @@ GtkWidget* make_window(Shell& shell) {
     g_signal_connect_after(window, "draw", G_CALLBACK(on_frame_draw), &shell);
     g_signal_connect(window, "delete-event", G_CALLBACK(on_delete), &shell);
     g_signal_connect(window, "destroy", G_CALLBACK(on_destroy), &shell);
+#ifdef GDK_WINDOWING_WAYLAND
+    g_signal_connect_after(window, "realize", G_CALLBACK(on_realize), nullptr);
+#endif
     shell.platform.attach(client);
     return window;
 }
@@ -138,11 +167,88 @@ int run(const char* program) {
     return 0;
 }
 
+#ifdef GDK_WINDOWING_WAYLAND
+// The largest scale of the compositor's outputs; 0 when no compositor answers.
+void on_output_scale(void* data, wl_output*, std::int32_t factor) {
+    int& largest = *static_cast<int*>(data);
+    largest = std::max(largest, static_cast<int>(factor));
+}
+
+const wl_output_listener& output_listener() {
+    static const wl_output_listener listener = [] {
+        wl_output_listener l{};
+        l.geometry = [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                        std::int32_t, const char*, const char*, std::int32_t) {};
+        l.mode = [](void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {};
+        l.done = [](void*, wl_output*) {};
+        l.scale = on_output_scale;
+        return l;
+    }();
+    return listener;
+}
+
+struct OutputScan {
+    int largest_scale = 0;
+    std::vector<wl_output*> outputs;
+};
+
+void on_global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+               std::uint32_t version) {
+    if (std::strcmp(interface, wl_output_interface.name) != 0 || version < 2)
+        return;
+    auto& scan = *static_cast<OutputScan*>(data);
+    auto* output =
+        static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
+    wl_output_add_listener(output, &output_listener(), &scan.largest_scale);
+    scan.outputs.push_back(output);
+}
+
+int largest_output_scale() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr)
+        return 0;
+    OutputScan scan;
+    wl_registry_listener listener{};
+    listener.global = on_global;
+    listener.global_remove = [](void*, wl_registry*, std::uint32_t) {};
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &scan);
+    // The first round trip announces the outputs, the second their scales.
+    if (wl_display_roundtrip(display) < 0 || wl_display_roundtrip(display) < 0)
+        scan.largest_scale = 0;
+    else
+        scan.largest_scale = std::max(scan.largest_scale, 1);
+    for (wl_output* output : scan.outputs)
+        wl_output_destroy(output);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return scan.largest_scale;
+}
+#endif
+
+// Under Wayland with XWayland at hand, the X11 backend gets what no Wayland protocol gives an
+// ordinary client of mutter or KWin: a position of its own and the skip-taskbar hint. XWayland
+// draws at scale 1 though, and a scaled output then shows the window enlarged and blurred (or
+// half its size): there native Wayland keeps it sharp. A backend the user chose stays.
+void choose_backend() {
+#ifdef GDK_WINDOWING_WAYLAND
+    const char* chosen = std::getenv("GDK_BACKEND");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x11 = std::getenv("DISPLAY");
+    if ((chosen != nullptr && *chosen != '\0') || wayland == nullptr || *wayland == '\0' ||
+        x11 == nullptr || *x11 == '\0')
+        return;
+    if (largest_output_scale() == 1)
+        gdk_set_allowed_backends("x11,wayland");
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // The window class the desktop (and the tests) know the menu by.
     g_set_prgname("setup");
+    choose_backend();
     // One thread for the whole run: GTK, pango, fontconfig and gdk-pixbuf are first touched
     // after gtk_init_check, which also sets the locale. Their type and font caches may not be
     // filled from a second thread while GTK starts.

@@ -2,6 +2,9 @@
 // hand cursor comes from the embedded hand.cur, as Win32 loads it from the resources.
 #include "app/gtk/platform.h"
 
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
 #include <unistd.h>
 
 #include <climits>
@@ -124,7 +127,29 @@ bool GtkPlatform::start_program(const std::string& command_line) {
     const auto program = posix::resolve_program(command.program, places);
     if (!program)
         return false;
+    // Under Wayland a compositor raises a new window over the active one only with a token
+    // from the click that asked for it (KWin keeps a window without one below the menu). GTK
+    // reads it as DESKTOP_STARTUP_ID, other toolkits as XDG_ACTIVATION_TOKEN; the started
+    // program gets the menu's environment, so the token is in it just for the start.
+    gchar* token = nullptr;
+#ifdef GDK_WINDOWING_WAYLAND
+    GdkDisplay* display = gdk_display_get_default();
+    if (display != nullptr && GDK_IS_WAYLAND_DISPLAY(display)) {
+        GObjectPtr<GdkAppLaunchContext> context(gdk_display_get_app_launch_context(display));
+        token = g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context.get()),
+                                                           nullptr, nullptr);
+    }
+#endif
+    if (token != nullptr) {
+        g_setenv("DESKTOP_STARTUP_ID", token, TRUE);
+        g_setenv("XDG_ACTIVATION_TOKEN", token, TRUE);
+    }
     const pid_t pid = posix::start_process(*program, command.arguments);
+    if (token != nullptr) {
+        g_unsetenv("DESKTOP_STARTUP_ID");
+        g_unsetenv("XDG_ACTIVATION_TOKEN");
+        g_free(token);
+    }
     if (pid <= 0)
         return false;
     g_child_watch_add(pid, on_child_exit, nullptr);

@@ -10,7 +10,9 @@ GTK_DESKTOP = {"libgtk-3.so.0", "libgdk-3.so.0", "libpangocairo-1.0.so.0", "libp
                "libharfbuzz.so.0", "libatk-1.0.so.0", "libcairo-gobject.so.2", "libcairo.so.2",
                "libgdk_pixbuf-2.0.so.0", "libgio-2.0.so.0", "libgobject-2.0.so.0",
                "libglib-2.0.so.0", "libfontconfig.so.1", "libfreetype.so.6", "libz.so.1",
-               "libstdc++.so.6", "libm.so.6", "libgcc_s.so.1", "libc.so.6"}
+               "libstdc++.so.6", "libm.so.6", "libgcc_s.so.1", "libc.so.6",
+               # GTK's own Wayland backend loads it on every desktop the build targets.
+               "libwayland-client.so.0"}
 
 
 def highest(symbols, prefix):
