@@ -564,6 +564,13 @@ def check_run(comp, base, with_other):
                 for child in started:
                     os.kill(child, signal.SIGTERM)
                 wait_for(lambda: not children(proc.pid), 15, what="the started window closed")
+
+                # Its process is gone, but the compositor may still show its window for a while:
+                # a click then lands there. Click Exit once the menu's items are in view again.
+                def uncovered():
+                    comp.screenshot(shot)
+                    return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) > 20
+                wait_for(uncovered, 60, interval=0.3, what="the menu in view again")
                 pointer.click(ox + EXIT_AT[0], oy + EXIT_AT[1])
                 row["exit"] = ended(proc)
             else:
