@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace settings {
 namespace {
 
@@ -35,8 +37,22 @@ std::string ansi_to_utf8(std::string_view bytes, unsigned code_page) {
 }
 
 bool decodes_cleanly(std::string_view bytes, unsigned code_page) {
-    return bytes.empty() || MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(),
-                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    if (bytes.empty())
+        return true;
+    const int size = static_cast<int>(bytes.size());
+    const int n =
+        MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    if (n <= 0)
+        return false;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), n);
+    // A byte the code page leaves undefined still converts here: to the C1 control of the same
+    // number (the five holes of 1252) or into the private use area (874's). Neither is text, and
+    // the C library's converters refuse both: the check then says the same on both systems.
+    for (const wchar_t c : wide)
+        if ((c >= 0x80 && c <= 0x9F) || (c >= 0xE000 && c <= 0xF8FF))
+            return false;
+    return true;
 }
 
 } // namespace settings
