@@ -11,6 +11,7 @@
 #include "app/forms/picture_header.h"
 #include "app/win32/text.h"
 #include "app/win32/units.h"
+#include "app/win32/wic.h"
 
 namespace win32_shell {
 namespace {
@@ -41,10 +42,6 @@ bool acceptable_picture_file(const std::wstring& path) {
 }
 
 // Spelled out: the import libraries' copies of these are not to be relied on.
-constexpr CLSID kClsidWicImagingFactory = {
-    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-constexpr IID kIidWicImagingFactory = {
-    0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
 constexpr GUID kPixelFormat32bppPBGRA = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
 
@@ -52,47 +49,6 @@ constexpr CLSID kClsidWicPngDecoder = {
     0x389ea17b, 0x5078, 0x4cde, {0xb6, 0xef, 0x25, 0xc1, 0x51, 0x75, 0xc7, 0x51}};
 constexpr IID kIidWicBitmapDecoder = {
     0x9edde9e7, 0x8dee, 0x47ea, {0x99, 0xdf, 0xe6, 0xfa, 0xf2, 0xed, 0x44, 0xbf}};
-constexpr GUID kPixelFormat24bppBGR = {
-    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
-
-// A COM interface pointer released with its owner.
-template <class T> class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (p_ != nullptr)
-            p_->Release();
-    }
-    ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* get() const { return p_; }
-    T** out() { return &p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
-
-ComPtr<IWICImagingFactory> wic_factory() {
-    ComPtr<IWICImagingFactory> factory;
-    CoCreateInstance(kClsidWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER, kIidWicImagingFactory,
-                     reinterpret_cast<void**>(factory.out()));
-    return factory;
-}
-
-// A top-down DIB section (rows in the order WIC copies them); bits points at its pixels.
-Bitmap dib_section(UINT width, UINT height, WORD bits_per_pixel, void*& bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = bits_per_pixel;
-    info.bmiHeader.biCompression = BI_RGB;
-    return Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-}
 
 // The first frame of a decoder, as a premultiplied 32-bit top-down DIB section.
 std::unique_ptr<const BitmapPicture> to_bitmap(IWICImagingFactory* factory,

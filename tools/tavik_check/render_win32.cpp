@@ -8,11 +8,10 @@
 #include <objbase.h>
 #include <wincodec.h>
 
-#include <memory>
-
 #include "app/win32/handles.h"
 #include "app/win32/paint.h"
 #include "app/win32/units.h"
+#include "app/win32/wic.h"
 
 namespace check {
 namespace {
@@ -22,24 +21,9 @@ using win32_shell::kBaseDpi;
 // The dialog frame of a WS_DLGFRAME window: 3 px on each side.
 constexpr int kFramePx = 3;
 
-// Spelled out: the import libraries' copies of these are not to be relied on.
-constexpr CLSID kClsidWicImagingFactory = {
-    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-constexpr IID kIidWicImagingFactory = {
-    0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+// Spelled out, as in app/win32/wic.h.
 constexpr GUID kContainerFormatPng = {
     0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-constexpr GUID kPixelFormat24bppBGR = {
-    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
-
-struct Release {
-    void operator()(IUnknown* p) const { p->Release(); }
-};
-template <class T> using Com = std::unique_ptr<T, Release>;
-
-template <class T> Com<T> take(T* p) {
-    return Com<T>(p);
-}
 
 // Balances the COM initialisation of this call (the load may have made one already).
 class ComScope {
@@ -58,31 +42,23 @@ private:
 
 // 24-bit BGR rows, top-down, padded to four bytes: as the encoder takes them.
 bool write_png(const std::wstring& path, const BYTE* bits, UINT width, UINT height, UINT stride) {
-    IWICImagingFactory* factory_raw = nullptr;
-    if (FAILED(CoCreateInstance(kClsidWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                kIidWicImagingFactory, reinterpret_cast<void**>(&factory_raw))))
+    const auto factory = win32_shell::wic_factory();
+    win32_shell::ComPtr<IWICStream> stream;
+    if (!factory || FAILED(factory->CreateStream(stream.out())))
         return false;
-    const auto factory = take(factory_raw);
-    IWICStream* stream_raw = nullptr;
-    if (FAILED(factory->CreateStream(&stream_raw)))
-        return false;
-    const auto stream = take(stream_raw);
-    IWICBitmapEncoder* encoder_raw = nullptr;
+    win32_shell::ComPtr<IWICBitmapEncoder> encoder;
     if (FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) ||
-        FAILED(factory->CreateEncoder(kContainerFormatPng, nullptr, &encoder_raw)))
+        FAILED(factory->CreateEncoder(kContainerFormatPng, nullptr, encoder.out())))
         return false;
-    const auto encoder = take(encoder_raw);
-    IWICBitmapFrameEncode* frame_raw = nullptr;
-    IPropertyBag2* options_raw = nullptr;
+    win32_shell::ComPtr<IWICBitmapFrameEncode> frame;
+    win32_shell::ComPtr<IPropertyBag2> options;
     if (FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
-        FAILED(encoder->CreateNewFrame(&frame_raw, &options_raw)))
+        FAILED(encoder->CreateNewFrame(frame.out(), options.out())))
         return false;
-    const auto frame = take(frame_raw);
-    const auto options = take(options_raw);
-    WICPixelFormatGUID format = kPixelFormat24bppBGR;
+    WICPixelFormatGUID format = win32_shell::kPixelFormat24bppBGR;
     return SUCCEEDED(frame->Initialize(options.get())) &&
            SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
-           IsEqualGUID(format, kPixelFormat24bppBGR) &&
+           IsEqualGUID(format, win32_shell::kPixelFormat24bppBGR) &&
            SUCCEEDED(
                frame->WritePixels(height, stride, stride * height, const_cast<BYTE*>(bits))) &&
            SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
@@ -104,15 +80,9 @@ bool render_png(const forms::Form& form, const std::string& path) {
     const int width = client_w + 2 * kFramePx, height = client_h + 2 * kFramePx;
     ComScope com;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    win32_shell::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32_shell::Bitmap bitmap =
+        win32_shell::dib_section(static_cast<UINT>(width), static_cast<UINT>(height), 24, bits);
     win32_shell::MemoryDc dc(nullptr);
     if (!bitmap || bits == nullptr || !dc)
         return false;
