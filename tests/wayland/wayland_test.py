@@ -308,9 +308,16 @@ class Mutter(Compositor):
         frames = os.path.join(self.base, "frames")
         shutil.rmtree(frames, ignore_errors=True)
         os.mkdir(frames)
-        # A static screen gives one frame, on connecting.
-        run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={self.node}", "num-buffers=1", "!", "videoconvert", "!", "pngenc", "!", "multifilesink",
-             f"location={frames}/%d.png"], env=self.env)
+        # A static screen gives one frame, on connecting; now and then a connection gets none
+        # (seen once in a full run, before the menu was started): connect again.
+        for attempt in range(3):
+            try:
+                run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={self.node}", "num-buffers=1", "!", "videoconvert", "!", "pngenc", "!", "multifilesink",
+                     f"location={frames}/%d.png"], env=self.env)
+                break
+            except subprocess.TimeoutExpired:
+                if attempt == 2:
+                    raise
         shutil.move(os.path.join(frames, "0.png"), path)
 
     def changed_box(self, before, after):
