@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/posix/linux_start.h"
 #include "menu/frm_tavik_main.h"
 
 namespace check {
@@ -23,6 +24,8 @@ struct CheckResult {
     std::string encoding; // how the settings file was read ("UTF-8", "windows-936"); "" if none
     settings::MenuSettings settings;
     std::vector<Warning> warnings;
+    // Per label: what a click does on Linux; none for a label without a command and for Exit.
+    std::vector<std::optional<posix::LinuxStart>> linux_starts;
 };
 
 // Collects the load's fallbacks, folding a run of items with the same message into one.
@@ -45,7 +48,7 @@ private:
 };
 
 // Loads the menu into the form and checks the built menu: items on the Exit label, shown
-// labels outside the window, commands whose program the Linux menu would not find.
+// labels outside the window, what each item does on Linux (a warning when it starts nothing).
 // Where a command that starts with a separator looks: the medium holding the folder (the disc
 // as mounted), or the folder itself (an author's folder that becomes a disc's root).
 enum class Medium { HoldingFolder, FolderIsRoot };
