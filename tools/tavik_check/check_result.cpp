@@ -62,8 +62,11 @@ Warning language_warning(const std::string& path, unsigned code_page) {
 
 void WarningCollector::fallback(const menu::Fallback& f) {
     const int n = f.item;
-    if (n > 0)
-        items_.insert(n);
+    if (n > 0) {
+        if (static_cast<std::size_t>(n) >= items_.size())
+            items_.resize(static_cast<std::size_t>(n) + 1);
+        items_[static_cast<std::size_t>(n)] = true;
+    }
     const std::string text = describe(f);
     for (auto it = runs_.rbegin(); it != runs_.rend(); ++it) {
         if (it->kind != f.kind || it->message != text || (n == 0) != (it->first == 0))

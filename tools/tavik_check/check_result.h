@@ -3,7 +3,6 @@
 #pragma once
 
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,10 @@ public:
     void fallback(const menu::Fallback& fallback) override;
     std::vector<Warning> take();
     // Whether a fallback was reported for item `number` (Item<number>).
-    bool reported_item(int number) const { return items_.count(number) != 0; }
+    bool reported_item(int number) const {
+        return number > 0 && static_cast<std::size_t>(number) < items_.size() &&
+               items_[static_cast<std::size_t>(number)];
+    }
 
 private:
     struct Run {
@@ -44,7 +46,7 @@ private:
         std::string message;
     };
     std::vector<Run> runs_;
-    std::set<int> items_;
+    std::vector<bool> items_; // by item number: a file may name 32767 items
 };
 
 // Loads the menu into the form and checks the built menu: items on the Exit label, shown
