@@ -434,7 +434,8 @@ def case_noexec():
 
 def case_check():
     """An item whose program has no exec bit in the author's folder: tavik-check warns (text
-    and JSON, exit 1) and says through what it will run; tavik-disc warns and still writes."""
+    and JSON, exit 1) and says through what it will run; tavik-disc warns and still writes.
+    A script without a #! line: both warn that it never starts."""
     tmp = tempfile.mkdtemp(prefix="tavik-user-check-")
     try:
         disc = author_folder(tmp, executable=False)
@@ -461,6 +462,14 @@ def case_check():
         r = subprocess.run([TAVIK_CHECK, "--json", disc], capture_output=True, text=True)
         assert r.returncode == 0, r.stdout
         assert make_image(disc, os.path.join(tmp, "c.iso")).returncode == 0
+        # A script without a #! line starts on no medium, exec bit or not: both tools say so.
+        plain = os.path.join(tmp, "plain")
+        write_files(plain, {"autorun.inf": "[Menu]\nNrOfItems=1\nItem1=Notes,notes.sh\n",
+                            "notes.sh": "touch PWNED\n"}, executable=("notes.sh",))
+        r = subprocess.run([TAVIK_CHECK, "--json", plain], capture_output=True, text=True)
+        assert [w["kind"] for w in json.loads(r.stdout)["warnings"]] == ["no_shebang"], r.stdout
+        r = make_image(plain, os.path.join(tmp, "p.iso"))
+        assert r.returncode == 1 and "without a #! line" in r.stderr, r
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
 

@@ -21,6 +21,8 @@ std::string stored_case(const std::string& path) {
     const fs::path wanted = fs::path(path).lexically_normal();
     fs::path found = wanted.root_path();
     for (const fs::path& part : wanted.relative_path()) {
+        if (part.empty() || part == ".")
+            continue; // the trailing separator of a folder, as `explorer .` gives it
         const std::string name = path_text(part);
         std::string stored;
         for (fs::directory_iterator it(found.empty() ? fs::path(".") : found, ec), end;
