@@ -36,9 +36,10 @@ DEFAULT_TYPES = ("text/plain", "application/pdf", "inode/directory", "x-scheme-h
                  "x-scheme-handler/https")
 
 
-def default_applications(base):
-    """A recorder registered in private XDG folders under base as the default application for
-    DEFAULT_TYPES: the environment that makes GIO (and xdg-open) hand targets to it."""
+def default_applications(base, exec_line=None):
+    """A recorder (or the program of exec_line, a desktop entry's Exec=) registered in private
+    XDG folders under base as the default application for DEFAULT_TYPES: the environment that
+    makes GIO (and xdg-open) hand targets to it."""
     data, config = os.path.join(base, "xdg-data"), os.path.join(base, "xdg-config")
     recorder = os.path.join(base, "open-recorder.sh")
     lists = "[Default Applications]\n" + "".join(f"{t}=tavik-recorder.desktop\n"
@@ -46,7 +47,8 @@ def default_applications(base):
     write_files(base, {"open-recorder.sh": OPEN_RECORDER,
                        "xdg-data/applications/tavik-recorder.desktop":
                            "[Desktop Entry]\nType=Application\nName=Recorder\nNoDisplay=true\n"
-                           f"Exec={recorder} %U\nMimeType={';'.join(DEFAULT_TYPES)};\n",
+                           f"Exec={exec_line or recorder + ' %U'}\n"
+                           f"MimeType={';'.join(DEFAULT_TYPES)};\n",
                        "xdg-data/applications/mimeapps.list": lists,
                        "xdg-config/mimeapps.list": lists}, executable=("open-recorder.sh",))
     return {"XDG_DATA_HOME": data, "XDG_CONFIG_HOME": config,
