@@ -138,6 +138,16 @@ void check_json(const std::string& text, const menu::frmTavikMain& form,
                     (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\r' || c == '\t');
         if (plain)
             FUZZ_CHECK(caption->text == label.caption());
+        // What a click does on Linux: for every label with a command but Exit.
+        const fuzz::JsonValue* start = l.get("linux_start");
+        FUZZ_CHECK(start != nullptr);
+        const bool none = i == 8 || label.tag().empty();
+        FUZZ_CHECK((start->kind == fuzz::JsonValue::Kind::Null) == none);
+        if (!none) {
+            const fuzz::JsonValue* how = start->get("how");
+            FUZZ_CHECK(how != nullptr &&
+                       (how->text == "program" || how->text == "opener" || how->text == "nothing"));
+        }
     }
     const fuzz::JsonValue* warnings = json->get("warnings");
     FUZZ_CHECK(warnings != nullptr && warnings->items.size() == result.warnings.size());
