@@ -1,5 +1,6 @@
 // forms::Platform for the GTK window: pango metrics, repaint requests on the client widget,
-// gdk-pixbuf pictures, the hand cursor, and programs started without a shell. No drives on
+// gdk-pixbuf pictures, the hand cursor, and programs started without a shell (or the Windows
+// programs' work done through the desktop's opener, see app/posix/linux_start.h). No drives on
 // Linux: a drive change always succeeds and commands find the medium themselves.
 #pragma once
 

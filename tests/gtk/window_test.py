@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end tests of the Linux menu under a private Xvfb: window geometry and look, the
-hover highlight, item clicks starting programs, Exit and the close request, a Chinese disc's
-caption on a Chinese desktop.
+hover highlight, item clicks starting programs, the Windows programs' items opening their
+targets through the desktop's default application, Exit and the close request, a Chinese
+disc's caption on a Chinese desktop.
 Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP"""
 import os
 import shutil
@@ -13,7 +14,7 @@ sys.dont_write_bytecode = True  # a fresh machine does not set PYTHONDONTWRITEBY
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import END, SHOW, wait_for  # noqa: E402
-from disc_files import records, write_files  # noqa: E402
+from disc_files import default_applications, records, write_files  # noqa: E402
 from locales import compiled_locales  # noqa: E402
 
 CASE, SETUP, PROBE, BMP = sys.argv[1:5]
@@ -207,6 +208,61 @@ def case_click(d):
         assert m.proc.poll() is None, "the menu stays open"
     finally:
         m.close()
+
+
+OPENS = ("[Menu]\nNrOfItems=6\nOffsetX=600\nOffsetY=1500\nLineDistance=600\nFontSize=12\n"
+         "Item1=Read me,notepad.exe readme.txt\nItem2=Browse the disc,explorer.exe .\n"
+         "Item3=Manual,explorer.exe docs\\manual.pdf\n"
+         "Item4=Web,cmd /c start \"\" https://example.com/tavik?x=1\n"
+         "Item5=Text as a command,readme.txt\nItem6=Install\n")
+
+
+def local(target):
+    """A local target as a path: GIO hands `%U` a file as its path or as a file:// URI."""
+    return target[len("file://"):] if target.startswith("file://") else target
+
+
+def case_open(d):
+    # The desktop's default application is a recorder (private XDG folders); a text file named
+    # as a command and a bare `Install` (a private `install` first in PATH) start nothing.
+    base = tempfile.mkdtemp(prefix="tavik-open-")
+    try:
+        env = default_applications(base)
+        write_files(base, {"bin/install": RECORDER}, executable=("bin/install",))
+        record = os.path.join(base, "control.txt")
+        sample = os.path.join(base, "sample.txt")
+        write_files(base, {"sample.txt": "x"})
+        subprocess.run(["gio", "open", sample], env=dict(d.env, **env, TAVIK_RECORD=record),
+                       check=True, timeout=20)
+        wait_for(lambda: records(record), SHOW, what="the control: gio open reaches the recorder")
+        assert local(records(record)[0][1]) == sample, records(record)
+        env.update(PATH=os.path.join(base, "bin") + ":" + os.environ["PATH"])
+        m = Menu(d, OPENS, env=env,
+                 files={"readme.txt": "touch PWNED\n", "docs/Manual.pdf": "%PDF-1.4\n"})
+        try:
+            want = [os.path.join(m.disc, "readme.txt"), m.disc,
+                    os.path.join(m.disc, "docs/Manual.pdf"), "https://example.com/tavik?x=1"]
+            for i in (4, 5, 0, 1, 2, 3):
+                m.click(*[v + 8 for v in ITEM_ROW(i)[:2]])
+                if i < 4:
+                    wait_for(lambda: len(m.records()) == i + 1, SHOW, what=f"item {i + 1} opened")
+            recs = m.records()
+            # Clicks are handled in order: items 5 and 6 were done when item 1's target came.
+            assert [local(r[1]) for r in recs] == want, recs
+            for r in recs:
+                fields = dict(f.split("=", 1) for f in r[2:])
+                assert r[0].endswith("open-recorder.sh"), r
+                assert fields["sid"] == fields["pid"], f"own session: {r}"
+                assert fields["fds"].split() == ["/dev/null"] * 3, r
+                wait_for(lambda: not os.path.exists(f"/proc/{fields['pid']}"), END,
+                         what=f"opener child {fields['pid']} reaped")
+            assert not os.path.exists(os.path.join(m.work, "PWNED")), "the text file ran"
+            assert not os.path.exists(os.path.join(m.disc, "PWNED")), "the text file ran"
+            assert m.proc.poll() is None, "the menu stays open"
+        finally:
+            m.close()
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
 
 
 def case_exit(d):

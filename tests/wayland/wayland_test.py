@@ -21,7 +21,7 @@ import threading
 sys.dont_write_bytecode = True  # a fresh machine does not set PYTHONDONTWRITEBYTECODE
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from desktop import wait_for  # noqa: E402
-from disc_files import records, write_files  # noqa: E402
+from disc_files import default_applications, records, write_files  # noqa: E402
 
 KIND, SCALE, SETUP, POINTER, X_PROBE = (sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4],
                                          sys.argv[5])
@@ -35,13 +35,15 @@ MAGENTA = "FF00FF"
 RECORDER = """#!/bin/sh
 printf '%s|%s\\n' "$0" "$*" >> "$TAVIK_RECORD"
 """
-# Item 1 records its start; item 2 opens an ordinary window that must come up over the menu.
-ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=2\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
+# Item 1 records its start; item 2 opens an ordinary window that must come up over the menu;
+# item 3 opens the disc's readme.txt with the desktop's default application (the same window).
+ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=3\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
          "ForeColor=65280\nHighlight=&H00FF00FF\nFontSize=12\nItem1=Record here,record.sh one\n"
          "Item2=Open a window,zenity --text-info --filename=/etc/hostname --width=900 "
-         "--height=600\n")
+         "--height=600\nItem3=Read me,notepad.exe readme.txt\n")
 ITEM_ROW = (36, 96, 300, 36)  # client px around item 1
 ITEM2_ROW = (36, 136, 300, 36)
+ITEM3_ROW = (36, 176, 300, 36)
 GREEN = "00FF00"
 EXIT_AT = (455, 345)  # client px inside the Exit label
 
@@ -433,14 +435,17 @@ def start_menu(comp, base, name):
     disc = os.path.join("/tmp", name)
     os.mkdir(disc)
     shutil.copy(SETUP, os.path.join(disc, "setup"))
-    write_files(disc, {"autorun.inf": ITEMS, "record.sh": RECORDER}, executable=("record.sh",))
+    write_files(disc, {"autorun.inf": ITEMS, "record.sh": RECORDER, "readme.txt": "read me\n"},
+                executable=("record.sh",))
     work = os.path.join(base, name + "-work")
     os.mkdir(work)
     os.chown(work, comp.uid, comp.uid)
     record = os.path.join(work, "record.txt")
     trace = open(os.path.join(base, name + "-trace.txt"), "w")
     proc = comp.spawn([os.path.join(disc, "setup")], cwd=work, stdout=trace, stderr=trace,
-                      env={"TAVIK_RECORD": record, "WAYLAND_DEBUG": "1"})
+                      env={"TAVIK_RECORD": record, "WAYLAND_DEBUG": "1",
+                           **default_applications(work, "zenity --text-info --filename=%f "
+                                                        "--width=900 --height=600")})
     trace.close()
     comp.trace = trace.name
     facts = wait_for(lambda: comp.window(proc.pid), 60, interval=0.3, what="the menu's window")
@@ -551,33 +556,36 @@ def check_run(comp, base, with_other):
                 # The menu is no surface kept on top: the window its item opens covers it.
                 # Not on sway, which keeps every floating window, the menu included, over tiled
                 # ones: a started program that tiles opens below it whatever the menu asks.
-                pointer.click(ox + ITEM2_ROW[0] + 8, oy + ITEM2_ROW[1] + 10)
                 both = tuple(v * SCALE for v in (ox + ITEM_ROW[0], oy + ITEM_ROW[1],
-                                                 ITEM_ROW[2], ITEM2_ROW[1] - ITEM_ROW[1] + 36))
+                                                 ITEM_ROW[2], ITEM3_ROW[1] - ITEM_ROW[1] + 36))
 
                 def covered():
                     comp.screenshot(shot)
                     return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) == 0
-                if KIND != "sway":
-                    try:
-                        row["started_window_above"] = wait_for(
-                            covered, 60, interval=0.5, what="the started window over the menu")
-                    except AssertionError:
-                        row["started_window_above"] = False
-                started = wait_for(lambda: children(proc.pid), 30, what="the program started")
-                if KIND == "sway":
-                    wait_for(lambda: comp.window(started[0]), 60, interval=0.3,
-                             what="the started window")
-                for child in started:
-                    os.kill(child, signal.SIGTERM)
-                wait_for(lambda: not children(proc.pid), 15, what="the started window closed")
 
                 # Its process is gone, but the compositor may still show its window for a while:
-                # a click then lands there. Click Exit once the menu's items are in view again.
+                # a click then lands there. The next click waits for the menu's items in view.
                 def uncovered():
                     comp.screenshot(shot)
                     return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) > 20
-                wait_for(uncovered, 60, interval=0.3, what="the menu in view again")
+                # A program, then the desktop's default application: both with the click's token.
+                for key, item in (("started_window_above", ITEM2_ROW),
+                                  ("opened_window_above", ITEM3_ROW)):
+                    pointer.click(ox + item[0] + 8, oy + item[1] + 10)
+                    if KIND != "sway":
+                        try:
+                            row[key] = wait_for(covered, 60, interval=0.5,
+                                                what="the started window over the menu")
+                        except AssertionError:
+                            row[key] = False
+                    started = wait_for(lambda: children(proc.pid), 30, what="the program started")
+                    if KIND == "sway":
+                        wait_for(lambda: comp.window(started[0]), 60, interval=0.3,
+                                 what="the started window")
+                    for child in started:
+                        os.kill(child, signal.SIGTERM)
+                    wait_for(lambda: not children(proc.pid), 15, what="the started window closed")
+                    wait_for(uncovered, 60, interval=0.3, what="the menu in view again")
                 pointer.click(ox + EXIT_AT[0], oy + EXIT_AT[1])
                 row["exit"] = ended(proc)
             else:
@@ -618,7 +626,7 @@ def main():
             if not with_other:
                 expect.update(hover=True, hand=True, click=True, click_keeps_menu=True, exit=True)
                 if KIND != "sway":
-                    expect["started_window_above"] = True
+                    expect["started_window_above"] = expect["opened_window_above"] = True
                 # mutter shades the row below an XWayland window: one device px of slack.
                 slack = 1 if KIND == "mutter" else 0
                 if any(abs(a - b) > slack for a, b in zip(row["pixels"][:2], device)):
