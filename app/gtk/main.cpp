@@ -1,7 +1,7 @@
 // setup on Linux: GTK start-up (X11, or under Wayland the backend that gives the design's
 // window on this session), the window, and the translation of GTK events into the form's
-// mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs, no DPI
-// changes (the window is drawn at a fixed 96 DPI).
+// mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs. The
+// window is laid out at 96 DPI and drawn at GDK's scale, with the pictures of that scale.
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
@@ -50,9 +50,23 @@ Shell& shell_of(gpointer data) {
     return *static_cast<Shell*>(data);
 }
 
-gboolean on_client_draw(GtkWidget*, cairo_t* cr, gpointer data) {
-    last_guard([&] { gtk_shell::paint_client(cr, shell_of(data).form); });
+gboolean on_client_draw(GtkWidget* client, cairo_t* cr, gpointer data) {
+    last_guard([&] {
+        gtk_shell::paint_client(cr, shell_of(data).form, gtk_widget_get_scale_factor(client));
+    });
     return TRUE;
+}
+
+// The window went to a screen of another scale: the pictures of that scale from now on.
+void on_scale_factor(GtkWidget* client, GParamSpec*, gpointer data) {
+    last_guard([&] {
+        Shell& shell = shell_of(data);
+        const int scale = gtk_widget_get_scale_factor(client);
+        if (scale == static_cast<int>(shell.platform.scale()))
+            return;
+        shell.platform.set_scale(scale);
+        shell.form.scale_changed();
+    });
 }
 
 gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
@@ -144,6 +158,7 @@ GtkWidget* make_window(Shell& shell) {
     gtk_container_add(GTK_CONTAINER(window), client);
 
     g_signal_connect(client, "draw", G_CALLBACK(on_client_draw), &shell);
+    g_signal_connect(client, "notify::scale-factor", G_CALLBACK(on_scale_factor), &shell);
     g_signal_connect(client, "motion-notify-event", G_CALLBACK(on_motion), &shell);
     g_signal_connect(client, "enter-notify-event", G_CALLBACK(on_enter), &shell);
     g_signal_connect(client, "button-press-event", G_CALLBACK(on_press), &shell);
@@ -158,8 +173,18 @@ GtkWidget* make_window(Shell& shell) {
     return window;
 }
 
+// GDK's scale of the screen the window opens on (centred: the primary one), for the load.
+int opening_scale() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (monitor == nullptr && display != nullptr)
+        monitor = gdk_display_get_monitor(display, 0);
+    return monitor != nullptr ? gdk_monitor_get_scale_factor(monitor) : 1;
+}
+
 int run(const char* program) {
-    static Shell shell(program);                // lives until the process ends, as the form must
+    static Shell shell(program); // lives until the process ends, as the form must
+    shell.platform.set_scale(opening_scale());
     last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
     GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
