@@ -15,8 +15,7 @@ std::vector<Rendition> larger_renditions(const std::string& path, double scale) 
     // "NAME.EXT" -> "NAME@2x.EXT"; a name without a dot (or only a leading one) gets it last.
     const std::size_t cut = dot != std::string::npos && dot > name_start ? dot : path.size();
     const auto named = [&](int n) {
-        return Rendition{path.substr(0, cut) + "@" + std::to_string(n) + "x" + path.substr(cut),
-                         n};
+        return Rendition{path.substr(0, cut) + "@" + std::to_string(n) + "x" + path.substr(cut), n};
     };
     const int nearest =
         static_cast<int>(std::fmin(std::ceil(scale - 1e-9), double{kMaxPictureDensity}));

@@ -18,6 +18,7 @@
 #include "app/gtk/accessible.h"
 #include "app/gtk/paint.h"
 #include "app/gtk/platform.h"
+#include "app/gtk/task_list.h"
 #include "app/gtk/units.h"
 #include "menu/frm_tavik_main.h"
 
@@ -126,7 +127,7 @@ void on_destroy(GtkWidget*, gpointer) {
 // undecorated window; the frame is ours. mutter has no placement request, but it centres a
 // dialog without a parent on the monitor, where it puts an ordinary window in the first free
 // corner: the modal hint makes the menu such a dialog (of its own single window, so no input
-// is held back from anything).
+// is held back from anything). KWin takes it off the task list and the switcher.
 void on_realize(GtkWidget* window, gpointer) {
     last_guard([&] {
         GdkWindow* w = gtk_widget_get_window(window);
@@ -134,6 +135,7 @@ void on_realize(GtkWidget* window, gpointer) {
             return;
         gdk_wayland_window_announce_csd(w);
         gdk_window_set_modal_hint(w, TRUE);
+        gtk_shell::leave_task_list(w);
     });
 }
 #endif

@@ -202,14 +202,14 @@ class KWin(Compositor):
         body = ("workspace.clientList().forEach(function (c) { if (c.pid == %d) print('%s' + "
                 "JSON.stringify({x: c.frameGeometry.x, y: c.frameGeometry.y, w: c.frameGeometry.width,"
                 " h: c.frameGeometry.height, cw: c.bufferGeometry.width, ch: c.bufferGeometry.height,"
-                " skipTaskbar: c.skipTaskbar})); });"
+                " skipTaskbar: c.skipTaskbar, skipSwitcher: c.skipSwitcher})); });"
                 " print('%s' + 'end');" % (pid, f"TAVIK{self.scripts + 1} ", f"TAVIK{self.scripts + 1} "))
         found = [json.loads(line) for line in self.script(body)]
         if not found:
             return None
         c = found[0]
         return {"x": c["x"], "y": c["y"], "w": c["w"], "h": c["h"], "decorated": (c["w"], c["h"]) != (c["cw"], c["ch"]),
-                "listed": not c["skipTaskbar"]}
+                "listed": not c["skipTaskbar"], "switcher": not c["skipSwitcher"]}
 
     def screenshot(self, path):
         import dbus
@@ -507,6 +507,8 @@ def check_run(comp, base, with_other):
         row.update(backend="Wayland" if native else "XWayland", decorated=facts["decorated"],
                    extent=(facts["w"], facts["h"]), position=(facts["x"], facts["y"]),
                    listed=facts["listed"], pixels=box)
+        if "switcher" in facts:
+            row["switcher"] = facts["switcher"]
         if native:
             with open(trace) as f:
                 text = f.read()
@@ -628,6 +630,10 @@ def main():
             if SCALE > 1:
                 # Sharp: drawn natively at the output's scale, never enlarged by the compositor.
                 expect.update(backend="Wayland", buffer_scale=SCALE, buffer=device)
+                # KWin offers org_kde_plasma_shell to every client: off its task list and its
+                # Alt+Tab switcher, by KWin's own account.
+                if KIND == "kwin":
+                    expect.update(listed=False, switcher=False)
             else:
                 # XWayland draws sharp at scale 1 and takes the position and the task-list hint
                 # that no Wayland protocol offers an ordinary client of mutter or KWin.
