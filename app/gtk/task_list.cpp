@@ -45,8 +45,7 @@ void on_global_remove(void*, wl_registry*, std::uint32_t) {}
 void leave_task_list(GdkWindow* window) {
     if (window == nullptr || !GDK_IS_WAYLAND_WINDOW(window))
         return;
-    wl_display* display =
-        gdk_wayland_display_get_wl_display(gdk_window_get_display(window));
+    wl_display* display = gdk_wayland_display_get_wl_display(gdk_window_get_display(window));
     wl_surface* surface = gdk_wayland_window_get_wl_surface(window);
     if (display == nullptr || surface == nullptr)
         return;

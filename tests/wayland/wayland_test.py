@@ -627,18 +627,18 @@ def main():
                     failures.append(f"painted extent {row['pixels'][:2]}, not {device}")
             else:
                 expect["close"] = True
-            if SCALE > 1:
+            if SCALE > 1 or KIND == "kwin":
                 # Sharp: drawn natively at the output's scale, never enlarged by the compositor.
                 expect.update(backend="Wayland", buffer_scale=SCALE, buffer=device)
-                # KWin offers org_kde_plasma_shell to every client: off its task list and its
-                # Alt+Tab switcher, by KWin's own account.
+                # KWin offers org_kde_plasma_shell to every client: native at every scale, off
+                # its task list and its Alt+Tab switcher, by KWin's own account.
                 if KIND == "kwin":
                     expect.update(listed=False, switcher=False)
             else:
                 # XWayland draws sharp at scale 1 and takes the position and the task-list hint
-                # that no Wayland protocol offers an ordinary client of mutter or KWin.
+                # that no Wayland protocol offers an ordinary client of mutter.
                 expect["backend"] = "XWayland"
-                if KIND in ("kwin", "mutter"):
+                if KIND == "mutter":
                     expect["listed"] = False
             for key, value in expect.items():
                 if row.get(key) != value:
