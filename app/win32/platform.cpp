@@ -155,6 +155,13 @@ bool Win32Platform::start_program(const std::string& command_line) {
     return true;
 }
 
+void follow_dpi(Win32Platform& platform, forms::Form& form, unsigned dpi) {
+    if (dpi == 0 || dpi == platform.dpi())
+        return;
+    platform.set_dpi(dpi);
+    form.scale_changed();
+}
+
 void Win32Platform::quit() {
     ExitProcess(0);
 }

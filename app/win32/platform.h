@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/forms/form.h"
 #include "app/forms/platform.h"
 #include "app/win32/text.h"
 #include "app/win32/units.h"
@@ -45,5 +46,10 @@ private:
     bool hand_shared_ = true; // the system's or LoadCursor's: never destroyed
     HCURSOR arrow_;
 };
+
+// The window went to another DPI: text, pictures and the hand cursor at it from now on, and the
+// form measured and its picture loaded again, as if it had started there (what WM_DPICHANGED
+// asks besides the window's new size). Never fails.
+void follow_dpi(Win32Platform& platform, forms::Form& form, unsigned dpi);
 
 } // namespace win32_shell

@@ -25,7 +25,7 @@ def checkerboard_share(shot, box):
     hits = 0
     for y in range(h):
         for x in range(w):
-            want = b"\x00\x00\x00" if (x0 + x + y0 + y) % 2 == 0 else b"\xff\xff\xff"
+            want = b"\x00\x00\x00" if (x + y) % 2 == 0 else b"\xff\xff\xff"
             at = (y * w + x) * 3
             hits += data[at:at + 3] == want
     return hits / (w * h)

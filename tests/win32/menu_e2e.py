@@ -457,6 +457,119 @@ def scenario_dpi(args, c):
         reg("delete", key, "/v", "LogPixels", "/f")
 
 
+class LogPixels:
+    """The prefix's DPI for the menus started inside the scope."""
+
+    def __init__(self, state_dir, dpi):
+        self.env, self.dpi = wine_environment(state_dir), dpi
+
+    def reg(self, *a):
+        subprocess.run([self.env["WINE"], "reg", *a], env=self.env, capture_output=True,
+                       timeout=60, check=True)
+
+    def __enter__(self):
+        self.reg("add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                 "/d", str(self.dpi), "/f")
+
+    def __exit__(self, *exc):
+        self.reg("delete", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/f")
+
+
+def scenario_scale(args, c):
+    """At 150 % and 200 %: the window, the labels' boxes and the hand at their edges scale; the
+    background is drawn from its 2x rendition as tavik-check.exe --render --scale draws it, which
+    the 1x picture enlarged does not match; pic@2x.png beside Picture is used, a wrong-sized one
+    is not."""
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+    import scale_checks
+    work = tempfile.mkdtemp(dir=args[0])
+    try:
+        for dpi in (144, 192):
+            f = dpi / 96
+            client = (round(CLIENT[0] * f), round(CLIENT[1] * f))
+            with LogPixels(args[0], dpi), Menu(args, {"autorun.inf": SETTINGS}) as menu:
+                x, y, w, h = menu.desk.geometry(menu.window)
+                c.expect((w - 6, h - 6) == client, f"{dpi} dpi: client {(w - 6, h - 6)} == {client}")
+                menu.origin = (x + 3, y + 3)
+                shot_path = os.path.join(work, "shot.png")
+                grab = lambda: screen.grab(menu.desk, (*menu.origin, *client))
+                shot = wait_for(lambda: (lambda s: s if s.count((0, 0, 400, 320), GREEN) > 100
+                                         else None)(grab()), SHOW, what="the scaled column")
+                # The hand exactly from item 1's left and top edges (100 px at 96 dpi) on.
+                edge = round(ITEM_LEFT * f)
+                for (px, py), hand in (((edge + 1, edge + 5), True), ((edge - 2, edge + 5), False),
+                                       ((edge + 10, edge - 2), False), ((edge + 10, edge + 2), True)):
+                    menu.move(px, py)
+                    want = (round(32 * f), round(32 * f)) if hand else None
+                    wait_for(lambda: (screen.cursor(menu.env["DISPLAY"])[:2] == want) == hand if
+                             hand else screen.cursor(menu.env["DISPLAY"])[:2] != (round(32 * f),) * 2,
+                             SHOW, what=f"{dpi} dpi: {'hand' if hand else 'arrow'} at {px}, {py}")
+                c.expect(True, f"{dpi} dpi: the hand ({round(32 * f)} px) from the label's edges on")
+                menu.move(client[0] - 5, client[1] // 2)
+                menu.desk.run("import", "-silent", "-window", "root", "-crop",
+                              "%dx%d+%d+%d" % (*client, *menu.origin), "+repage", shot_path)
+                render = os.path.join(work, "render.png")
+                env = dict(menu.env)
+                subprocess.run([env["WINE"], os.environ["TAVIK_CHECK_EXE"], "--render",
+                                "Z:" + render.replace("/", "\\"), "--scale", str(f), "D:\\"],
+                               env=env, capture_output=True, timeout=120)
+                area = tuple(round(v * f) for v in (320, 70, 150, 100))  # the formula, no label
+                wrong, enlarged = scale_checks.detail_against(
+                    shot_path, area, render, (area[0] + 3, area[1] + 3, *area[2:]),
+                    os.path.join(menu.assets, "background.bmp"), (320, 70, 150, 100), f, work)
+                c.expect(wrong == 0 and enlarged > 500, f"{dpi} dpi: the background's detail is "
+                         f"the render's ({wrong} px differ), not the 1x enlarged ({enlarged} px differ)")
+        for width, used in ((200, True), (201, False)):
+            scale_checks.picture_files(work, width)
+            files = {"autorun.inf": "[Menu]\nPicture=pic.png\n",
+                     "pic.png": "@" + os.path.join(work, "pic.png"),
+                     "pic@2x.png": "@" + os.path.join(work, "pic@2x.png")}
+            with LogPixels(args[0], 192), Menu(args, files) as menu:
+                x, y, _, _ = menu.desk.geometry(menu.window)
+                shot_path = os.path.join(work, "pic-shot.png")
+                box = (x + 3, y + 3, 200, 160)
+
+                def shown():
+                    menu.desk.screenshot(shot_path)
+                    share = scale_checks.checkerboard_share(shot_path, box)
+                    red = menu.desk.count_color(box, scale_checks.RED, shot_path)
+                    return (share == 1.0) if used else (red >= 198 * 158)
+                try:
+                    wait_for(shown, SHOW, what="the picture")
+                    ok = True
+                except AssertionError:
+                    ok = False
+                c.expect(ok, "192 dpi: pic@2x.png drawn pixel for pixel" if used else
+                         "192 dpi: a pic@2x.png one pixel too wide is ignored: pic.png enlarged")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def scenario_dpi_change(args, c):
+    """WM_DPICHANGED's work, driven from inside a program built from the shell's files: after a
+    change the boxes, the picture and the hand are those of a start at the new DPI."""
+    work = tempfile.mkdtemp(dir=args[0])
+    try:
+        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+        import scale_checks
+        scale_checks.picture_files(work)
+        files = {"autorun.inf": SETTINGS.replace("[Menu]\n", "[Menu]\nPicture=pic.png\n"),
+                 "dpi_change_probe.exe": "@" + os.path.join(args[2], "dpi_change_probe.exe"),
+                 "pic.png": "@" + os.path.join(work, "pic.png"),
+                 "pic@2x.png": "@" + os.path.join(work, "pic@2x.png")}
+        menu = Menu(args, files)  # the disc as D:, no menu started
+        try:
+            r = subprocess.run([menu.env["WINE"], "D:\\dpi_change_probe.exe"], env=menu.env,
+                               capture_output=True, text=True, timeout=120)
+            print(r.stdout, end="")
+            c.expect(r.returncode == 0 and r.stdout.count("ok") == 4,
+                     f"every DPI change as a start there (exit {r.returncode})")
+        finally:
+            menu.stop()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
 SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()
              if name.startswith("scenario_")}
 
