@@ -17,32 +17,25 @@
 
 namespace {
 
+// What a DPI decides: every label's box (twips), and the picture's rendition.
 struct Look {
-    std::vector<forms::Rect> boxes;
+    std::vector<float> boxes;
     int density = 0;
     int picture_px = 0;
+    bool operator==(const Look&) const = default;
 };
 
 Look look_of(const menu::frmTavikMain& form) {
     Look look;
-    for (const forms::StackedLabel& layer : form.stacking())
-        look.boxes.push_back(layer.label->box());
+    for (const forms::StackedLabel& layer : form.stacking()) {
+        const forms::Rect& b = layer.label->box();
+        look.boxes.insert(look.boxes.end(), {b.left, b.top, b.width, b.height});
+    }
     if (form.picture()) {
         look.density = form.picture()->density();
         look.picture_px = form.picture()->width_px();
     }
     return look;
-}
-
-bool same(const Look& a, const Look& b) {
-    if (a.density != b.density || a.picture_px != b.picture_px || a.boxes.size() != b.boxes.size())
-        return false;
-    for (std::size_t i = 0; i < a.boxes.size(); ++i) {
-        const forms::Rect &p = a.boxes[i], &q = b.boxes[i];
-        if (p.left != q.left || p.top != q.top || p.width != q.width || p.height != q.height)
-            return false;
-    }
-    return true;
 }
 
 long cursor_width(HCURSOR cursor) {
@@ -76,7 +69,7 @@ int main() {
         win32_shell::follow_dpi(moved_platform, moved, to);
         const Look after = look_of(moved), want = look_of(fresh);
         const long hand = cursor_width(moved_platform.cursor(forms::Cursor::Hand));
-        const bool ok = same(after, want) && !same(before, want) &&
+        const bool ok = after == want && !(before == want) &&
                         hand == win32_shell::scale_px(32, to) && moved_platform.dpi() == to;
         failures += ok ? 0 : 1;
         std::printf("%s %u -> %u dpi: boxes, picture (density %d, %d px) and hand (%ld px) as "
