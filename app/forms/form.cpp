@@ -72,7 +72,7 @@ void Form::set_picture(const std::string& path) {
     platform_->invalidate(Rect{0, 0, client_width_, client_height_});
 }
 
-void Form::scale_changed() noexcept {
+void Form::scale_changed() {
     for (Label& l : plain_)
         l.remeasure();
     for (int i = 0; i <= array_.UBound(); ++i)

@@ -58,9 +58,9 @@ public:
 
     // The platform's scale changed (the window went to a screen of another DPI): every
     // self-sizing label is measured again and the picture loaded again for the new scale, as
-    // if the form had been loaded there. Never fails: a picture that no longer loads leaves
+    // if the form had been loaded there. A picture that no longer loads leaves
     // the one shown.
-    void scale_changed() noexcept;
+    void scale_changed();
 
     const std::vector<Label>& plain_labels() const { return plain_; }
     // Every label bottom to top: the picture lies below them all, then the plain labels, then

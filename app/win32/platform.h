@@ -49,7 +49,7 @@ private:
 
 // The window went to another DPI: text, pictures and the hand cursor at it from now on, and the
 // form measured and its picture loaded again, as if it had started there (what WM_DPICHANGED
-// asks besides the window's new size). Never fails.
+// asks besides the window's new size).
 void follow_dpi(Win32Platform& platform, forms::Form& form, unsigned dpi);
 
 } // namespace win32_shell
