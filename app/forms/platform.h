@@ -28,9 +28,17 @@ enum class Cursor { Arrow, Hand };
 // A decoded picture; each shell keeps its own pixels in a subclass.
 class Picture {
 public:
+    explicit Picture(int density = 1) : density_(density) {}
     virtual ~Picture() = default;
+    // Its own pixels.
     virtual int width_px() const = 0;
     virtual int height_px() const = 0;
+    // Its pixels per designed pixel: 2 for a NAME@2x file, which covers what half its pixel
+    // size covers at 100 %.
+    int density() const { return density_; }
+
+private:
+    int density_;
 };
 
 class Platform {
@@ -43,7 +51,13 @@ public:
     // Asks for a repaint of an area of the client, in twips. Never fails.
     virtual void invalidate(const Rect& area) = 0;
 
-    // Decodes a picture file; nullptr when the file is missing or not a picture.
+    // Device pixels per designed pixel: 1 at 96 DPI, 1.5 at 144 DPI, 2 at 192 DPI or a GDK
+    // scale of 2. Text is measured and pictures are picked for it. Never fails.
+    virtual double scale() const { return 1.0; }
+
+    // Decodes a picture file for drawing at scale(): above 1 from its larger rendition beside
+    // it when there is one of the right size (see picture_scale.h), else the file itself;
+    // nullptr when the file is missing or not a picture.
     virtual std::shared_ptr<const Picture> load_picture(const std::string& path) = 0;
 
     // Shows this cursor over the client from now on. Never fails.

@@ -1,7 +1,7 @@
 // setup on Linux: GTK start-up (X11, or under Wayland the backend that gives the design's
 // window on this session), the window, and the translation of GTK events into the form's
-// mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs, no DPI
-// changes (the window is drawn at a fixed 96 DPI).
+// mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs. The
+// window is laid out at 96 DPI and drawn at GDK's scale, with the pictures of that scale.
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
@@ -18,6 +18,7 @@
 #include "app/gtk/accessible.h"
 #include "app/gtk/paint.h"
 #include "app/gtk/platform.h"
+#include "app/gtk/task_list.h"
 #include "app/gtk/units.h"
 #include "menu/frm_tavik_main.h"
 
@@ -50,9 +51,23 @@ Shell& shell_of(gpointer data) {
     return *static_cast<Shell*>(data);
 }
 
-gboolean on_client_draw(GtkWidget*, cairo_t* cr, gpointer data) {
-    last_guard([&] { gtk_shell::paint_client(cr, shell_of(data).form); });
+gboolean on_client_draw(GtkWidget* client, cairo_t* cr, gpointer data) {
+    last_guard([&] {
+        gtk_shell::paint_client(cr, shell_of(data).form, gtk_widget_get_scale_factor(client));
+    });
     return TRUE;
+}
+
+// The window went to a screen of another scale: the pictures of that scale from now on.
+void on_scale_factor(GtkWidget* client, GParamSpec*, gpointer data) {
+    last_guard([&] {
+        Shell& shell = shell_of(data);
+        const int scale = gtk_widget_get_scale_factor(client);
+        if (scale == static_cast<int>(shell.platform.scale()))
+            return;
+        shell.platform.set_scale(scale);
+        shell.form.scale_changed();
+    });
 }
 
 gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
@@ -112,7 +127,7 @@ void on_destroy(GtkWidget*, gpointer) {
 // undecorated window; the frame is ours. mutter has no placement request, but it centres a
 // dialog without a parent on the monitor, where it puts an ordinary window in the first free
 // corner: the modal hint makes the menu such a dialog (of its own single window, so no input
-// is held back from anything).
+// is held back from anything). KWin takes it off the task list and the switcher.
 void on_realize(GtkWidget* window, gpointer) {
     last_guard([&] {
         GdkWindow* w = gtk_widget_get_window(window);
@@ -120,6 +135,7 @@ void on_realize(GtkWidget* window, gpointer) {
             return;
         gdk_wayland_window_announce_csd(w);
         gdk_window_set_modal_hint(w, TRUE);
+        gtk_shell::leave_task_list(w);
     });
 }
 #endif
@@ -144,6 +160,7 @@ GtkWidget* make_window(Shell& shell) {
     gtk_container_add(GTK_CONTAINER(window), client);
 
     g_signal_connect(client, "draw", G_CALLBACK(on_client_draw), &shell);
+    g_signal_connect(client, "notify::scale-factor", G_CALLBACK(on_scale_factor), &shell);
     g_signal_connect(client, "motion-notify-event", G_CALLBACK(on_motion), &shell);
     g_signal_connect(client, "enter-notify-event", G_CALLBACK(on_enter), &shell);
     g_signal_connect(client, "button-press-event", G_CALLBACK(on_press), &shell);
@@ -158,8 +175,18 @@ GtkWidget* make_window(Shell& shell) {
     return window;
 }
 
+// GDK's scale of the screen the window opens on (centred: the primary one), for the load.
+int opening_scale() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (monitor == nullptr && display != nullptr)
+        monitor = gdk_display_get_monitor(display, 0);
+    return monitor != nullptr ? gdk_monitor_get_scale_factor(monitor) : 1;
+}
+
 int run(const char* program) {
-    static Shell shell(program);                // lives until the process ends, as the form must
+    static Shell shell(program); // lives until the process ends, as the form must
+    shell.platform.set_scale(opening_scale());
     last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
     GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
@@ -168,7 +195,8 @@ int run(const char* program) {
 }
 
 #ifdef GDK_WINDOWING_WAYLAND
-// The largest scale of the compositor's outputs; 0 when no compositor answers.
+// The largest scale of the compositor's outputs (0 when no compositor answers), and whether it
+// offers org_kde_plasma_shell.
 void on_output_scale(void* data, wl_output*, std::int32_t factor) {
     int& largest = *static_cast<int*>(data);
     largest = std::max(largest, static_cast<int>(factor));
@@ -189,25 +217,28 @@ const wl_output_listener& output_listener() {
 
 struct OutputScan {
     int largest_scale = 0;
+    bool plasma_shell = false; // KWin's: the task list and the switcher can be left natively
     std::vector<wl_output*> outputs;
 };
 
 void on_global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                std::uint32_t version) {
+    auto& scan = *static_cast<OutputScan*>(data);
+    if (std::strcmp(interface, "org_kde_plasma_shell") == 0)
+        scan.plasma_shell = true;
     if (std::strcmp(interface, wl_output_interface.name) != 0 || version < 2)
         return;
-    auto& scan = *static_cast<OutputScan*>(data);
     auto* output =
         static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
     wl_output_add_listener(output, &output_listener(), &scan.largest_scale);
     scan.outputs.push_back(output);
 }
 
-int largest_output_scale() {
+OutputScan scan_outputs() {
+    OutputScan scan;
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr)
-        return 0;
-    OutputScan scan;
+        return scan;
     wl_registry_listener listener{};
     listener.global = on_global;
     listener.global_remove = [](void*, wl_registry*, std::uint32_t) {};
@@ -220,16 +251,19 @@ int largest_output_scale() {
         scan.largest_scale = std::max(scan.largest_scale, 1);
     for (wl_output* output : scan.outputs)
         wl_output_destroy(output);
+    scan.outputs.clear();
     wl_registry_destroy(registry);
     wl_display_disconnect(display);
-    return scan.largest_scale;
+    return scan;
 }
 #endif
 
 // Under Wayland with XWayland at hand, the X11 backend gets what no Wayland protocol gives an
-// ordinary client of mutter or KWin: a position of its own and the skip-taskbar hint. XWayland
-// draws at scale 1 though, and a scaled output then shows the window enlarged and blurred (or
-// half its size): there native Wayland keeps it sharp. A backend the user chose stays.
+// ordinary client of mutter: a position of its own and the skip-taskbar hint. XWayland draws at
+// scale 1 though, and a scaled output then shows the window enlarged and blurred (or half its
+// size): there native Wayland keeps it sharp. KWin centres the window and offers
+// org_kde_plasma_shell (off the task list and the switcher, which X11 hints leave it in): native
+// at every scale. A backend the user chose stays.
 void choose_backend() {
 #ifdef GDK_WINDOWING_WAYLAND
     const char* chosen = std::getenv("GDK_BACKEND");
@@ -238,7 +272,8 @@ void choose_backend() {
     if ((chosen != nullptr && *chosen != '\0') || wayland == nullptr || *wayland == '\0' ||
         x11 == nullptr || *x11 == '\0')
         return;
-    if (largest_output_scale() == 1)
+    const OutputScan scan = scan_outputs();
+    if (scan.largest_scale == 1 && !scan.plasma_shell)
         gdk_set_allowed_backends("x11,wayland");
 #endif
 }

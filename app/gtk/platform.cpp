@@ -102,7 +102,7 @@ void GtkPlatform::invalidate(const forms::Rect& area) {
 }
 
 std::shared_ptr<const forms::Picture> GtkPlatform::load_picture(const std::string& path) {
-    return load_picture_file(path);
+    return load_picture_file(path, scale_);
 }
 
 void GtkPlatform::set_cursor(forms::Cursor cursor) {

@@ -108,12 +108,19 @@ bool set_cursor(HWND window) {
     return true;
 }
 
+// The window went to a monitor of another DPI (or the monitor's DPI changed): the menu is
+// as if it had started there. Fonts, label boxes (so hit-testing, the cursor and what screen
+// readers locate), the hand cursor and the pictures follow the new DPI; then the window takes
+// the size the system suggests.
 void dpi_changed(HWND window, WPARAM wparam, LPARAM lparam) {
-    g_shell->platform->set_dpi(HIWORD(wparam));
+    win32_shell::follow_dpi(*g_shell->platform, *g_shell->form, HIWORD(wparam));
     const RECT* r = reinterpret_cast<const RECT*>(lparam);
     SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(window, nullptr, FALSE);
+    POINT p{};
+    if (GetCursorPos(&p) && WindowFromPoint(p) == window)
+        set_cursor(window);
 }
 
 // The messages the menu answers; nullopt leaves a message to the default handling.
@@ -223,7 +230,8 @@ int run(HINSTANCE instance) {
         std::make_unique<win32_shell::Accessibility>(window, *shell.form, *shell.platform);
     const unsigned dpi = window_dpi(window, shell.platform->dpi());
     if (dpi != shell.platform->dpi()) { // a monitor whose DPI differs from the system's
-        shell.platform->set_dpi(dpi);
+        // The load measured and picked pictures at the system's DPI.
+        win32_shell::follow_dpi(*shell.platform, *shell.form, dpi);
         const RECT scaled = centred_window(*shell.form, dpi);
         SetWindowPos(window, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
                      scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -13,17 +13,17 @@
 
 namespace check {
 
-// The Windows window's own text metrics and picture loader, at the designed 96 DPI (the
+// The Windows window's own text metrics and picture loader, at the DPI of the scale (the
 // render's too): the check, the render and the window at that DPI agree.
 forms::Extent HeadlessPlatform::measure_text(std::string_view text, const forms::Font& font) {
-    return win32_shell::measure_text(render_fonts(), text, font, win32_shell::kBaseDpi);
+    return win32_shell::measure_text(render_fonts(), text, font, win32_shell::dpi_for(scale_));
 }
 
 std::shared_ptr<const forms::Picture> HeadlessPlatform::load_picture(const std::string& path) {
     // OLE and WIC decode in a COM apartment; the tool has one thread and keeps it to the end.
     static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)com;
-    return win32_shell::load_picture_file(path);
+    return win32_shell::load_picture_file(path, win32_shell::dpi_for(scale_));
 }
 
 std::string path_text(const std::filesystem::path& path) {
