@@ -8,6 +8,8 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
+#include <unordered_map>
 
 namespace settings {
 namespace {
@@ -82,6 +84,27 @@ std::array<std::string, 256> byte_table(Converter& converter) {
     return table;
 }
 
+// One converter per code page for the whole run, and for the two code pages above their byte
+// tables: opening a converter loads (and closing it unloads) glibc's module for the code page,
+// which the check tool, trying every code page on each file, would otherwise do each time.
+// Single-threaded, like the rest of the program.
+struct CodePageTools {
+    explicit CodePageTools(unsigned code_page) : converter(code_page) {
+        if (converter.ok() && joins_marks(code_page))
+            bytes = byte_table(converter);
+    }
+    Converter converter;
+    std::array<std::string, 256> bytes; // filled only where marks are joined
+};
+
+CodePageTools& tools_for(unsigned code_page) {
+    static std::unordered_map<unsigned, std::unique_ptr<CodePageTools>> opened;
+    auto& slot = opened[code_page];
+    if (!slot)
+        slot = std::make_unique<CodePageTools>(code_page);
+    return *slot;
+}
+
 } // namespace
 
 unsigned user_ansi_code_page() {
@@ -90,7 +113,8 @@ unsigned user_ansi_code_page() {
 }
 
 std::string ansi_to_utf8(std::string_view bytes, unsigned code_page) {
-    Converter converter(code_page);
+    CodePageTools& tools = tools_for(code_page);
+    Converter& converter = tools.converter;
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     if (!converter.ok()) {
@@ -99,7 +123,7 @@ std::string ansi_to_utf8(std::string_view bytes, unsigned code_page) {
         return out;
     }
     if (joins_marks(code_page)) {
-        const auto table = byte_table(converter);
+        const auto& table = tools.bytes;
         for (char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
             if (table[b].empty())
@@ -118,13 +142,14 @@ std::string ansi_to_utf8(std::string_view bytes, unsigned code_page) {
 }
 
 bool decodes_cleanly(std::string_view bytes, unsigned code_page) {
-    Converter converter(code_page);
+    CodePageTools& tools = tools_for(code_page);
+    Converter& converter = tools.converter;
     if (!converter.ok())
         return false;
     std::string out;
     if (!joins_marks(code_page))
         return converter.convert_prefix(bytes, out) == bytes.size();
-    const auto table = byte_table(converter);
+    const auto& table = tools.bytes;
     for (char c : bytes)
         if (table[static_cast<unsigned char>(c)].empty())
             return false;

@@ -1,5 +1,6 @@
 #include "tools/tavik_check/check_result.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -63,8 +64,8 @@ Warning language_warning(const std::string& path, unsigned code_page) {
 void WarningCollector::fallback(const menu::Fallback& f) {
     const int n = f.item;
     if (n > 0) {
-        if (static_cast<std::size_t>(n) >= items_.size())
-            items_.resize(static_cast<std::size_t>(n) + 1);
+        if (static_cast<std::size_t>(n) >= items_.size()) // items come in order: grow in steps
+            items_.resize(std::max(static_cast<std::size_t>(n) + 1, 2 * items_.size()));
         items_[static_cast<std::size_t>(n)] = true;
     }
     const std::string text = describe(f);
