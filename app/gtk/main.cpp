@@ -20,6 +20,7 @@
 #include "app/gtk/platform.h"
 #include "app/gtk/units.h"
 #include "menu/frm_tavik_main.h"
+#include "settings/user_languages.h"
 
 namespace {
 
@@ -159,8 +160,11 @@ GtkWidget* make_window(Shell& shell) {
 }
 
 int run(const char* program) {
-    static Shell shell(program);                // lives until the process ends, as the form must
-    last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
+    static Shell shell(program); // lives until the process ends, as the form must
+    last_guard([] {
+        shell.form.UserLanguages = settings::user_languages();
+        shell.form.Form_Load(); // before the window is first shown
+    });
     GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
     gtk_main();
