@@ -10,6 +10,7 @@
 #include "settings/path_case.h"
 #include "tools/tavik_check/disc_checks.h"
 #include "tools/tavik_check/program_lookup.h"
+#include "tools/tavik_check/translation_checks.h"
 
 namespace check {
 namespace {
@@ -105,6 +106,8 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
         if (encoding.form == settings::FileEncoding::Form::AnsiCodePage)
             result.warnings.push_back(
                 language_warning(result.facts.SettingsPath, encoding.code_page));
+        for (Warning& w : translation_warnings(*document, form.ExitIndex() + 1))
+            result.warnings.push_back(std::move(w));
     }
 
     const int exit_index = form.ExitIndex();
