@@ -1,7 +1,6 @@
 #include "tools/tavik_check/translation_checks.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <string>
 
@@ -96,11 +95,12 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
             if (const int n = item_number(key); n > std::max(l.count, 0))
                 beyond.insert(n);
         add_runs(out, l.section, beyond, "localized_item_beyond_count",
-                 "beyond the " + std::to_string(std::max(l.count, 0)) + " item(s) that readers of " +
-                     l.tag + " get (NrOfItems): never shown");
+                 "beyond NrOfItems as readers of " + l.tag + " get it (" +
+                     std::to_string(std::max(l.count, 0)) + "): never shown");
 
         // Items another language translates, which this one leaves to [Menu].
-        std::map<std::string, std::set<int>> holes; // by the language that has them
+        std::set<int> holes;
+        std::vector<std::string> others; // the sections that translate them
         const int shown = std::min(l.count, labels);
         // A hole of a plainer language this one falls back to (de for de-CH) is told there.
         const auto told_plainer = [&](int n) {
@@ -115,14 +115,17 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
                 continue;
             for (const Language& other : languages)
                 if (&other != &l && n <= other.count && holds(other.chain, key)) {
-                    holes[other.section].insert(n);
-                    break;
+                    holes.insert(n);
+                    if (std::find(others.begin(), others.end(), other.section) == others.end())
+                        others.push_back(other.section);
                 }
         }
-        for (const auto& [other, numbers] : holes)
-            add_runs(out, l.section, numbers, "untranslated_item",
-                     "not translated, while [" + other +
-                         "] translates it: readers of " + l.tag + " see [Menu]'s in their column");
+        std::string list;
+        for (const std::string& o : others)
+            list += (list.empty() ? "[" : ", [") + o + "]";
+        add_runs(out, l.section, holes, "untranslated_item",
+                 "not translated here but in " + list + ": readers of " + l.tag +
+                     " see [Menu]'s among their own items");
     }
     return out;
 }
