@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "settings/ascii_case.h"
 #include "settings/menu_sections.h"
@@ -53,6 +54,7 @@ void add_runs(std::vector<Warning>& out, const std::string& section, const std::
 } // namespace
 
 std::vector<Warning> translation_warnings(const settings::IniDocument& document, int labels) {
+    // Linear in the number of sections: a hostile file may hold a hundred thousand.
     std::vector<Warning> out;
     const std::vector<std::string> names = document.section_names();
     const auto holds = [&](const std::vector<std::string>& chain, const std::string& key) {
@@ -60,14 +62,10 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
             return document.lookup(section, key).has_value();
         });
     };
-    const auto value = [&](const std::vector<std::string>& chain, const std::string& key) {
-        for (const std::string& section : chain)
-            if (auto v = document.lookup(section, key))
-                return *v;
-        return document.lookup(settings::kMenuSection, key).value_or(std::string());
-    };
 
+    // The file's languages, each once, and its sections by the lower-case spelling of the tag.
     std::vector<Language> languages;
+    std::unordered_map<std::string, std::vector<std::string>> by_tag;
     for (const std::string& name : names) {
         if (!settings::is_localized_menu_section(name))
             continue;
@@ -78,16 +76,37 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
                                       "\" is no language tag (such as de, de-CH, pt-BR, zh-Hans)"});
             continue;
         }
-        Language l{settings::tag_text(*tag), name, {}, 0};
-        const auto same = [&](const Language& o) {
-            return settings::equal_ignoring_ascii_case(o.tag, l.tag);
-        };
-        if (std::any_of(languages.begin(), languages.end(), same))
-            continue;
-        l.chain = settings::localized_search_order({l.tag}, names);
-        l.count = settings::to_int16(value(l.chain, settings::kNrOfItemsKey)).value_or(0);
-        languages.push_back(std::move(l));
+        auto& sections = by_tag[settings::ascii_lower(settings::tag_text(*tag))];
+        if (sections.empty())
+            languages.push_back(Language{settings::tag_text(*tag), name, {}, 0});
+        sections.push_back(name);
     }
+    std::unordered_map<std::string, const Language*> by_section; // a language's first section
+    for (Language& l : languages) {
+        // The sections a reader whose only language this is searches, as the load does.
+        for (const std::string& wanted :
+             settings::tag_fallbacks(*settings::parse_language_tag(l.tag)))
+            if (const auto it = by_tag.find(settings::ascii_lower(wanted)); it != by_tag.end())
+                l.chain.insert(l.chain.end(), it->second.begin(), it->second.end());
+        std::string count = document.lookup(settings::kMenuSection, settings::kNrOfItemsKey)
+                                .value_or(std::string());
+        for (const std::string& section : l.chain)
+            if (auto v = document.lookup(section, settings::kNrOfItemsKey)) {
+                count = *v;
+                break;
+            }
+        l.count = settings::to_int16(count).value_or(0);
+        by_section.emplace(l.section, &l);
+    }
+
+    // For each item, the languages that translate it (up to three, to name them).
+    std::vector<std::vector<const Language*>> translated(static_cast<std::size_t>(labels) + 1);
+    for (const Language& l : languages)
+        for (int n = 1; n <= std::min(l.count, labels); ++n) {
+            auto& by = translated[static_cast<std::size_t>(n)];
+            if (by.size() < 4 && holds(l.chain, settings::item_key(n)))
+                by.push_back(&l);
+        }
 
     for (const Language& l : languages) {
         std::set<int> beyond;
@@ -98,34 +117,33 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
                  "beyond NrOfItems as readers of " + l.tag + " get it (" +
                      std::to_string(std::max(l.count, 0)) + "): never shown");
 
-        // Items another language translates, which this one leaves to [Menu].
-        std::set<int> holes;
-        std::vector<std::string> others; // the sections that translate them
-        const int shown = std::min(l.count, labels);
-        // A hole of a plainer language this one falls back to (de for de-CH) is told there.
+        // Items another language translates, which this one leaves to [Menu]. A hole of a
+        // plainer language this one falls back to (de for de-CH) is told there.
         const auto told_plainer = [&](int n) {
-            return std::any_of(languages.begin(), languages.end(), [&](const Language& m) {
-                return &m != &l && n <= std::min(m.count, labels) &&
-                       std::find(l.chain.begin(), l.chain.end(), m.section) != l.chain.end();
+            return std::any_of(l.chain.begin(), l.chain.end(), [&](const std::string& section) {
+                const auto m = by_section.find(section);
+                return m != by_section.end() && m->second != &l &&
+                       n <= std::min(m->second->count, labels);
             });
         };
-        for (int n = 1; n <= shown; ++n) {
-            const std::string key = settings::item_key(n);
-            if (holds(l.chain, key) || told_plainer(n))
+        std::set<int> holes;
+        std::vector<std::string> others; // the sections that translate them: three named
+        for (int n = 1; n <= std::min(l.count, labels); ++n) {
+            const auto& by = translated[static_cast<std::size_t>(n)];
+            if (by.empty() || holds(l.chain, settings::item_key(n)) || told_plainer(n))
                 continue;
-            for (const Language& other : languages)
-                if (&other != &l && n <= other.count && holds(other.chain, key)) {
-                    holes.insert(n);
-                    if (std::find(others.begin(), others.end(), other.section) == others.end())
-                        others.push_back(other.section);
-                }
+            holes.insert(n);
+            for (const Language* other : by)
+                if (others.size() < 4 &&
+                    std::find(others.begin(), others.end(), other->section) == others.end())
+                    others.push_back(other->section);
         }
         std::string list;
-        for (const std::string& o : others)
-            list += (list.empty() ? "[" : ", [") + o + "]";
+        for (std::size_t i = 0; i < std::min<std::size_t>(others.size(), 3); ++i)
+            list += (list.empty() ? "[" : ", [") + others[i] + "]";
         add_runs(out, l.section, holes, "untranslated_item",
-                 "not translated here but in " + list + ": readers of " + l.tag +
-                     " see [Menu]'s among their own items");
+                 "not translated here but in " + list + (others.size() > 3 ? " and others" : "") +
+                     ": readers of " + l.tag + " see [Menu]'s among their own items");
     }
     return out;
 }
