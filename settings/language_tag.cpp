@@ -137,7 +137,8 @@ std::vector<std::string> tag_fallbacks(const LanguageTag& tag) {
     const std::string& r = tag.region;
     if (!s.empty() && !r.empty())
         add_once(out, l + "-" + s + "-" + r);
-    // A script the author wrote matters more than the place; one implied by the place less.
+    // A script the tag names matters more than the place; one the place implies (zh-CN's
+    // Hans) less.
     if (!r.empty() && (s.empty() || tag.script_implied))
         add_once(out, l + "-" + r);
     if (!s.empty())
