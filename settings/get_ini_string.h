@@ -14,7 +14,8 @@ std::string GetIniString(const std::string& Section, const std::string& Key,
                          const std::string& FileName);
 
 // The same lookup, telling a key that is present with an empty value ("") from an absent key,
-// section or file (nothing). Never throws.
+// section or file (nothing). A line without '=' gives its key no value: nothing, as the
+// profile function gives its default there. Never throws.
 std::optional<std::string> find_ini_string(const std::string& Section, const std::string& Key,
                                            const std::string& FileName);
 

@@ -8,14 +8,21 @@ namespace settings {
 
 std::string GetIniString(const std::string& Section, const std::string& Key,
                          const std::string& FileName) {
-    return find_ini_string(Section, Key, FileName).value_or(std::string());
+    try {
+        const auto document = load_ini_file(FileName);
+        if (!document)
+            return std::string();
+        return document->lookup(Section, Key).value_or(std::string());
+    } catch (const std::exception&) {
+        return std::string(); // out of memory on a hostile file: as if the key were absent
+    }
 }
 
 std::optional<std::string> find_ini_string(const std::string& Section, const std::string& Key,
                                            const std::string& FileName) {
     try {
         const auto document = load_ini_file(FileName);
-        if (!document)
+        if (!document || !document->holds_value(Section, Key))
             return std::nullopt;
         return document->lookup(Section, Key);
     } catch (const std::exception&) {

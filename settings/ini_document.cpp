@@ -191,7 +191,9 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
     const std::string_view key = trim_ini_blanks(line.substr(0, eq));
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : trim_ini_blanks(line.substr(eq + 1));
-    current->values.try_emplace(ascii_lower(key), value); // first key wins
+    const auto [it, added] = current->values.try_emplace(ascii_lower(key), value); // first wins
+    if (added && eq == std::string_view::npos)
+        current->bare.insert(it->first);
 }
 
 std::vector<std::string> IniDocument::section_names() const {
@@ -207,6 +209,15 @@ std::vector<std::string> IniDocument::key_names(std::string_view section) const 
         for (const auto& [key, value] : sections_[s->second].values)
             keys.push_back(key);
     return keys;
+}
+
+bool IniDocument::holds_value(std::string_view section, std::string_view key) const {
+    const auto s = index_.find(ascii_lower(trim_ini_blanks(section)));
+    if (s == index_.end())
+        return false;
+    const Section& found = sections_[s->second];
+    const std::string k = ascii_lower(trim_ini_blanks(key));
+    return found.values.count(k) != 0 && found.bare.count(k) == 0;
 }
 
 std::optional<std::string> IniDocument::lookup(std::string_view section,

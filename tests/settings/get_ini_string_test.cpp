@@ -48,7 +48,9 @@ TEST(GetIniString, PresentButEmptyIsToldFromAbsentAndSectionsComeInFileOrder) {
         dir.write("autorun.inf", "[Menu.de]\nEmpty=\nBare\n[Menu]\nCaption=Hi\n[ menu.DE ]\n"
                                  "Late=1\n[Menu.fr]\n");
     EXPECT_EQ(settings::find_ini_string("Menu.de", "Empty", file), "");
-    EXPECT_EQ(settings::find_ini_string("menu.DE", "Bare", file), "");
+    // A line without '=' names a key without a value: absent here, "" for GetIniString.
+    EXPECT_EQ(settings::find_ini_string("menu.DE", "Bare", file), std::nullopt);
+    EXPECT_EQ(GetIniString("Menu.de", "Bare", file), "");
     EXPECT_EQ(settings::find_ini_string("Menu.de", "Late", file), std::nullopt);
     EXPECT_EQ(settings::find_ini_string("Menu.it", "Caption", file), std::nullopt);
     EXPECT_EQ(settings::find_ini_string("Menu", "Caption", dir.path("none.inf")), std::nullopt);

@@ -59,7 +59,7 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
     const std::vector<std::string> names = document.section_names();
     const auto holds = [&](const std::vector<std::string>& chain, const std::string& key) {
         return std::any_of(chain.begin(), chain.end(), [&](const std::string& section) {
-            return document.lookup(section, key).has_value();
+            return document.holds_value(section, key);
         });
     };
 
@@ -91,8 +91,8 @@ std::vector<Warning> translation_warnings(const settings::IniDocument& document,
         std::string count = document.lookup(settings::kMenuSection, settings::kNrOfItemsKey)
                                 .value_or(std::string());
         for (const std::string& section : l.chain)
-            if (auto v = document.lookup(section, settings::kNrOfItemsKey)) {
-                count = *v;
+            if (document.holds_value(section, settings::kNrOfItemsKey)) {
+                count = *document.lookup(section, settings::kNrOfItemsKey);
                 break;
             }
         l.count = settings::to_int16(count).value_or(0);
