@@ -200,13 +200,14 @@ TEST_F(MenuLoad, EachFallbackIsReportedWithItsKeyItemAndKind) {
 namespace {
 
 // Each key from the first of the user's sections holding it, else [Menu]; an empty value in a
-// localized section counts; a value keeps its usual rules wherever it comes from.
+// localized section counts, a line without '=' does not (as on Windows); a value keeps its
+// usual rules wherever it comes from.
 TEST_F(MenuLoad, EachKeyFromTheFirstSectionOfTheUsersLanguagesThatHoldsIt) {
     const std::string file = "Caption=Welcome\nNrOfItems=3\nOffsetX=900\nItem1=Install,setup.exe\n"
                              "Item2=Help,help.exe\nItem3=Exit menu,x\n"
                              "[Menu.de]\nCaption=Willkommen\nItem2=Hilfe,hilfe.exe\n"
                              "[menu.DE_ch]\nCaption=\nNrOfItems=2\n"
-                             "[Menu.fr]\nOffsetX=abc\nItem1=Installer,setup.exe /fr\n"
+                             "[Menu.fr]\nOffsetX=abc\nCaption\nItem1=Installer,setup.exe /fr\n"
                              "[Menu.zh-Hans]\nCaption=\xE6\xAC\xA2\xE8\xBF\x8E\n";
     struct Case {
         std::vector<std::string> languages;
