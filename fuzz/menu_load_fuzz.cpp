@@ -207,6 +207,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FontlessPlatform platform(folder);
     menu::frmTavikMain form(platform);
+    // A reader with languages: each key may come from a [Menu.TAG] section of the input.
+    form.UserLanguages = {"de-CH", "zh-CN", "fr"};
     const check::CheckResult result = check::run_check(form);
     FUZZ_CHECK(result.settings_found);
     check_layout(form, result.facts);

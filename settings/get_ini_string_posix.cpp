@@ -18,4 +18,25 @@ std::string GetIniString(const std::string& Section, const std::string& Key,
     }
 }
 
+std::optional<std::string> find_ini_string(const std::string& Section, const std::string& Key,
+                                           const std::string& FileName) {
+    try {
+        const auto document = load_ini_file(FileName);
+        if (!document || !document->holds_value(Section, Key))
+            return std::nullopt;
+        return document->lookup(Section, Key);
+    } catch (const std::exception&) {
+        return std::nullopt; // out of memory on a hostile file: as if the key were absent
+    }
+}
+
+std::vector<std::string> ini_section_names(const std::string& FileName) {
+    try {
+        const auto document = load_ini_file(FileName);
+        return document ? document->section_names() : std::vector<std::string>();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 } // namespace settings

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace settings {
@@ -37,12 +38,22 @@ public:
     // or the key is absent.
     std::optional<std::string> lookup(std::string_view section, std::string_view key) const;
 
+    // Whether the key is there with a value, empty or not: what the Windows profile function's
+    // default value tells. A line without '=' names a key that has none (its lookup gives "").
+    bool holds_value(std::string_view section, std::string_view key) const;
+
     std::size_t section_count() const { return sections_.size(); }
+    // The section names as written (trimmed), in the file's order; a repeated one once.
+    std::vector<std::string> section_names() const;
+    // The section's key names in lower case, in no particular order; empty when it is absent.
+    std::vector<std::string> key_names(std::string_view section) const;
     const FileEncoding& encoding() const { return encoding_; }
 
 private:
     struct Section {
+        std::string name;                                    // as written
         std::unordered_map<std::string, std::string> values; // lower-case key -> raw value
+        std::unordered_set<std::string> bare;                // keys of lines without '='
     };
     void add_line(std::string_view line, Section*& current);
 

@@ -21,6 +21,7 @@
 #include "app/gtk/task_list.h"
 #include "app/gtk/units.h"
 #include "menu/frm_tavik_main.h"
+#include "settings/user_languages.h"
 
 namespace {
 
@@ -187,7 +188,10 @@ int opening_scale() {
 int run(const char* program) {
     static Shell shell(program); // lives until the process ends, as the form must
     shell.platform.set_scale(opening_scale());
-    last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
+    last_guard([] {
+        shell.form.UserLanguages = settings::user_languages();
+        shell.form.Form_Load(); // before the window is first shown
+    });
     GtkWidget* window = make_window(shell);
     gtk_widget_show_all(window);
     gtk_main();

@@ -15,6 +15,7 @@
 #include "app/win32/text.h"
 #include "app/win32/units.h"
 #include "menu/frm_tavik_main.h"
+#include "settings/user_languages.h"
 
 namespace {
 
@@ -210,7 +211,10 @@ int run(HINSTANCE instance) {
     struct Unregister {
         ~Unregister() { g_shell = nullptr; }
     } unregister;
-    last_guard([&] { shell.form->Form_Load(); }); // before the window is first shown
+    last_guard([&] {
+        shell.form->UserLanguages = settings::user_languages();
+        shell.form->Form_Load(); // before the window is first shown
+    });
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;

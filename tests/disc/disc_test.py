@@ -114,9 +114,10 @@ def case_static(tmp):
 
     # Warnings first, image written, exit 1; nothing written for a missing folder, exit 2.
     with open(os.path.join(disc, "autorun.inf"), "a") as f:
-        f.write("FontSize=huge\n")
+        f.write("FontSize=huge\n[Menu.German]\nCaption=Deutsch\n")
     r = make_image(disc, os.path.join(tmp, "w.iso"))
     assert r.returncode == 1 and "FontSize" in r.stderr, (r.returncode, r.stderr)
+    assert "warning: [Menu.German]: no user ever reads" in r.stderr, r.stderr
     assert os.path.getsize(os.path.join(tmp, "w.iso")) > 0
     r = make_image(os.path.join(tmp, "no such folder"), os.path.join(tmp, "n.iso"))
     assert r.returncode == 2 and not os.path.exists(os.path.join(tmp, "n.iso")), r

@@ -2,7 +2,8 @@
 """End-to-end tests of the Linux menu under a private Xvfb: window geometry and look, the
 hover highlight, item clicks starting programs, the Windows programs' items opening their
 targets through the desktop's default application, Exit and the close request, a Chinese
-disc's caption on a Chinese desktop, the window at GDK's scale 2.
+disc's caption on a Chinese desktop, a multilingual disc's German title for a German user,
+the window at GDK's scale 2.
 Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP TAVIK_CHECK"""
 import os
 import shutil
@@ -296,43 +297,58 @@ def case_hostile(d):
         m.close()
 
 
+def title_pixels(d, inf, env):
+    """The title's pixels once the window is painted, for a disc with these settings."""
+    with open(BMP, "rb") as f:
+        bmp = f.read()
+    m = Menu(d, inf, env=dict({"LC_ALL": "", "LC_CTYPE": "", "LC_MESSAGES": "", "LANGUAGE": "",
+                               "LOCPATH": ""}, **env))
+    try:
+        wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), SHOW,
+                 what="the window painted")
+        return m.pixels((0, 0, 497, 50))
+    finally:
+        m.close()
+
+
+def case_localized(d):
+    # One file for everyone: a German reader (LANGUAGE, as gettext takes it) gets [Menu.de].
+    both = "[Menu]\nCaption=Welcome to the disc\n[Menu.de]\nCaption=Willkommen auf der CD\n"
+    german = title_pixels(d, "[Menu]\nCaption=Willkommen auf der CD\n", {"LANG": "C"})
+    english = title_pixels(d, "[Menu]\nCaption=Welcome to the disc\n", {"LANG": "C"})
+    assert german != english
+    assert title_pixels(d, both, {"LANGUAGE": "de_DE:fr", "LANG": "en_US.UTF-8"}) == german, \
+        "LANGUAGE=de_DE:fr shows the German title"
+    # gettext ignores LANGUAGE in the C locale: the [Menu] title.
+    assert title_pixels(d, both, {"LANGUAGE": "de", "LANG": "C.UTF-8"}) == english, \
+        "LANGUAGE is ignored in the C locale"
+
+
 def case_language(d):
     # A Chinese vendor's autorun.inf in GBK, with no BOM, as Chinese Windows reads it.
     title = "光盘安装程序"
     gbk = ("[Menu]\r\nCaption=%s\r\n" % title).encode("gbk")
     utf8 = ("[Menu]\r\nCaption=%s\r\n" % title).encode("utf-8")
-    title_box = (0, 0, 497, 50)
-    with open(BMP, "rb") as f:
-        bmp = f.read()
-
-    def title_pixels(inf, env):
-        m = Menu(d, inf, env=dict({"LC_ALL": "", "LC_CTYPE": "", "LOCPATH": ""}, **env))
-        try:
-            wait_for(lambda: m.pixel(250, 300) == bmp_pixel(bmp, 250, 300), SHOW,
-                     what="the window painted")
-            return m.pixels(title_box)
-        finally:
-            m.close()
-
+    shown_in = lambda inf, env: title_pixels(d, inf, env)
     zh = {"LANG": "zh_CN.UTF-8", "LOCPATH": compiled_locales(["zh_CN.UTF-8"])}
-    shown = title_pixels(gbk, zh)
+    shown = shown_in(gbk, zh)
     # The same characters from a UTF-8 file draw the same pixels: the GBK bytes were read as
     # Chinese, not as Windows-1252 letters.
-    assert shown == title_pixels(utf8, zh), "GBK caption differs from the same text in UTF-8"
+    assert shown == shown_in(utf8, zh), "GBK caption differs from the same text in UTF-8"
     # With no font that has the glyphs, Pango draws boxes: the caption above was not those.
     fonts = tempfile.mkdtemp(prefix="tavik-fonts-")
     try:
         with open(os.path.join(fonts, "fonts.conf"), "w") as f:
             f.write('<?xml version="1.0"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>'
                     '<cachedir>%s</cachedir></fontconfig>' % fonts)
-        boxes = title_pixels(utf8, dict(zh, FONTCONFIG_FILE=os.path.join(fonts, "fonts.conf")))
+        boxes = shown_in(utf8, dict(zh, FONTCONFIG_FILE=os.path.join(fonts, "fonts.conf")))
     finally:
         shutil.rmtree(fonts, ignore_errors=True)
     assert shown != boxes, "the caption is drawn as boxes: no font with Chinese glyphs"
     # A desktop whose Chinese locale was never compiled: GTK falls back to C, the menu still
     # reads the file in the code page of LANG's language.
     plain = {"LANG": "zh_CN.UTF-8"}
-    assert title_pixels(gbk, plain) == title_pixels(utf8, plain), "GBK read without the locale"
+    assert shown_in(gbk, plain) == shown_in(utf8, plain), "GBK read without the locale"
 
 
 def case_scale(d):

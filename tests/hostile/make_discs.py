@@ -97,6 +97,12 @@ def cases():
         "empty-picture-file": {"autorun.inf": good + "Picture=art.png\r\n", "art.png": b""},
         "picture-is-dev-zero": {"autorun.inf": good + "Picture=../../../../../../../../dev/zero\r\n"},
         "picture-is-text": {"autorun.inf": good + "Picture=autorun.inf\r\n"},
+        # Twenty thousand translations, half of them no one can read: one warning each, and
+        # no lookup more for a reader whose language is none of them.
+        "many-language-sections": {"autorun.inf": good + "".join(
+            f"[Menu.{chr(97 + i // 676 % 26)}{chr(97 + i // 26 % 26)}-{chr(65 + i % 26)}"
+            f"{chr(65 + i // 26 % 26)}]\r\nItem1=x,y\r\n[Menu.x{i}]\r\nCaption=z\r\n"
+            for i in range(10000))},
         "32767-items-none-present": {"autorun.inf": MENU + "NrOfItems=32767\r\n"},
         "32767-items-all-present": {"autorun.inf": MENU + "NrOfItems=32767\r\n" + items(32767)},
         "huge-font-size": {"autorun.inf": good + "FontSize=32767\r\n"},

@@ -45,6 +45,7 @@ CASES = [
     ("invalid-colours", 2, "exit"),
     ("shell-metacharacters", 4, "exit"),
     ("thousands-of-characters", 2, "exit"),
+    ("many-language-sections", 2, "exit"),
 ]
 
 

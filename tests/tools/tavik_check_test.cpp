@@ -184,3 +184,43 @@ TEST_F(TavikCheck, ALanguageDependentFileSaysHowItWasRead) {
 }
 
 } // namespace
+
+namespace {
+
+// Translations no one reads, items beyond the count their readers get, holes in a column; the
+// same whatever the checking user's language.
+TEST_F(TavikCheck, TranslationsThatAReaderNeverSeesOrSeesWithAHole) {
+    const std::string file = "NrOfItems=3\nItem1=A,true\nItem2=B,true\nItem3=C,true\n"
+                             "[Menu.de]\nItem1=A-de,true\nItem3=C-de,true\n"
+                             "[Menu.de-CH]\nCaption=\n"
+                             "[Menu.fr]\nItem1=A-fr,true\nItem2=B-fr,true\nItem3=C-fr,true\n"
+                             "Item4=D-fr,true\nItem5=E-fr,true\nItem7=G-fr,true\n"
+                             "[Menu.ja]\nNrOfItems=1\nItem1=A-ja,true\nItem2=B-ja,true\n"
+                             "[Menu.German]\nCaption=x\n";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"[Menu.German]", "unreachable_language_section"},
+        {"[Menu.de] Item2", "untranslated_item"}, // told once: de-CH falls back to de
+        {"[Menu.fr] Item4..Item5", "localized_item_beyond_count"},
+        {"[Menu.fr] Item7", "localized_item_beyond_count"},
+        {"[Menu.ja] Item2", "localized_item_beyond_count"},
+    };
+    for (const std::vector<std::string>& who : {std::vector<std::string>{}, {"ja"}, {"de-CH"}}) {
+        languages = who;
+        load(file);
+        std::vector<std::pair<std::string, std::string>> got;
+        for (const auto& w : check::run_check(*form).warnings)
+            got.emplace_back(w.key, w.kind);
+        EXPECT_EQ(got, expected) << (who.empty() ? "nobody" : who[0]);
+    }
+    std::ostringstream json;
+    check::print_json(json, *form, check::run_check(*form));
+    EXPECT_NE(json.str().find("\"languages\": [\"de-CH\"], \"sections\": [\"Menu.de-CH\", "
+                              "\"Menu.de\", \"Menu\"]"),
+              std::string::npos)
+        << json.str();
+    EXPECT_NE(json.str().find("\"Caption\": \"Menu.de-CH\", \"NrOfItems\": \"Menu\""),
+              std::string::npos);
+    EXPECT_NE(json.str().find("\"Item1\": \"Menu.de\", \"Item2\": \"Menu\""), std::string::npos);
+}
+
+} // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """tavik-check.exe under Wine against the Linux tavik-check, on the Wine suite's prefix and warm
-wineserver: for the sample disc, the Wine window tests' discs and every hostile disc, the same
-exit code, the same JSON and the same text, paths compared through Wine's Z: drive; no file
-written into a disc. Then its render of the sample disc (plain and hovered) against captures of
+wineserver: for the sample disc, the Wine window tests' discs, a multilingual disc in several
+languages and every hostile disc, the same exit code, the same JSON and the same text, paths
+compared through Wine's Z: drive; no file written into a disc. Then its render of the sample disc (plain and hovered) against captures of
 setup.exe's window (frame included) on the suite's display.
 Usage: check_exe_test.py STATE_DIR CHECK_EXE LINUX_CHECK SETUP_EXE HELPER_DIR ASSETS_DIR
        SAMPLE_DISC [json|render]"""
@@ -129,7 +129,25 @@ def ansi_text(data):
 # Settings in UTF-8 without a byte-order mark: the Linux menu reads UTF-8, the Windows profile
 # function the ANSI code page's bytes, which the Windows menu shows as they are; so does each
 # report.
-UTF8_SETTINGS = {"unicode-captions"}
+UTF8_SETTINGS = {"unicode-captions", "multilingual"}
+
+# One file for many languages, checked on both systems in each language below: exact tags and
+# plainer ones (de-CH, de), Chinese by place, a blanked value (de-CH's count), a value that
+# falls back (ja), and what the check warns about (a hole, an item beyond the count, a section
+# no one reads). The other discs are checked in one language, the same for both tools.
+MULTILINGUAL = "\r\n".join([
+    "[Menu]", "Caption=Welcome", "NrOfItems=3", "Item1=Install,tools\\install.exe",
+    "Item2=Read me,tools\\readme.exe", "Item3=Help,tools\\help.exe",
+    "[Menu.de]", "Caption=Willkommen", "Item1=Installieren,tools\\install.exe /de",
+    "Item3=Hilfe,tools\\help.exe", "[Menu.de-CH]", "Caption=Gr\u00fcezi", "NrOfItems=",
+    "[Menu.fr]", "Caption=Bienvenue", "Item1=Installer,tools\\install.exe /fr",
+    "Item2=Lisez-moi,tools\\readme.exe", "Item3=Aide,tools\\help.exe", "Item4=Plus,x.exe",
+    "[Menu.ja]", "Caption=\u3088\u3046\u3053\u305d", "OffsetX=abc",
+    "Item1=\u30a4\u30f3\u30b9\u30c8\u30fc\u30eb,tools\\install.exe /ja",
+    "[Menu.zh-Hans]", "Caption=\u6b22\u8fce", "[Menu.zh_TW]", "Caption=\u6b61\u8fce",
+    "ForeColor=&HFF0000", "[Menu.Deutsch]", "Caption=Deutsch", ""]).encode("utf-8")
+LANGUAGES = ["de_CH.UTF-8", "de-AT", "fr", "ja_JP", "zh_CN", "zh-HK", "pt-BR", "C"]
+ONE_LANGUAGE = ["en-US"]
 
 
 def as_windows_shows_utf8(text):
@@ -198,6 +216,8 @@ def window_test_discs(base, helpers):
                         "Item8=Windows,C:\\Windows\\hh.exe help\\missing.chm\r\n").encode(),
         "readme.txt": b"touch PWNED\n", "docs/Manual.pdf": b"%PDF", "tools/run.exe": b"MZ",
         "tools/run.sh": b"#!/bin/sh\n"}
+    discs["multilingual"] = {"autorun.inf": MULTILINGUAL, **{
+        f"tools/{n}.exe": b"MZ" for n in ("install", "readme", "help")}}
     names = []
     for name, files in discs.items():
         folder = os.path.join(base, name)
@@ -231,25 +251,29 @@ def compare_reports(args, c):
         for name, spec in make_discs.cases().items():
             make_discs.write(hostile, name, spec)
             discs.append(os.path.join(hostile, name))
-        modes = (["--json"], [])
+        # Each disc as JSON and as text, in its languages: the reports name the user's
+        # languages, which differ from system to system unless the check is told one.
+        modes = {disc: [(["--json"] if json_mode else []) + ["--language", language]
+                        for language in (LANGUAGES if disc.endswith("multilingual")
+                                         else ONE_LANGUAGE) for json_mode in (True, False)]
+                 for disc in discs}
         # cmd.exe reads its script in another code page than the tool's command line: names
         # beyond ASCII go on Wine's own command line.
-        batched = [disc for disc in discs if disc.isascii()]
-        runs = [[*mode, wine_path(disc)] for disc in batched for mode in modes]
+        batched = [(disc, tuple(mode)) for disc in discs if disc.isascii() for mode in modes[disc]]
+        runs = [[*mode, wine_path(disc)] for disc, mode in batched]
         before = {disc: listing(disc) for disc in discs}
         outs = os.path.join(base, "outputs")
         os.makedirs(outs)
         started = time.monotonic()
-        results = dict(zip([(disc, m[0] if m else "") for disc in batched for m in modes],
-                           run_windows_batch(env, exe, runs, outs)))
+        results = dict(zip(batched, run_windows_batch(env, exe, runs, outs)))
         print(f"{len(runs)} runs of the Windows tool in {time.monotonic() - started:.1f} s")
         for disc in discs:
             name = os.path.basename(disc)
-            for mode in modes:
-                wrc, wout = results.get((disc, mode[0] if mode else "")) or run_windows(
+            for mode in modes[disc]:
+                wrc, wout = results.get((disc, tuple(mode))) or run_windows(
                     env, exe, [*mode, wine_path(disc)])
                 lrc, lout = run_linux(linux, [*mode, disc])
-                kind = "JSON" if mode else "text"
+                kind = ("JSON" if "--json" in mode else "text") + " in " + mode[-1]
                 c.expect(wrc == lrc, f"{name}: {kind} exit {wrc} on Windows, {lrc} on Linux")
                 # The console's convention: every line ends in CR LF.
                 lf, crlf = wout.count(b"\n"), wout.count(b"\r\n")
@@ -259,14 +283,14 @@ def compare_reports(args, c):
                 if name in UTF8_SETTINGS:
                     lin = as_windows_shows_utf8(lin)
                 diff = (same_json(wout.decode("utf-8", "replace"), lin)
-                        if mode else same_text(ansi_text(wout), lin))
+                        if "--json" in mode else same_text(ansi_text(wout), lin))
                 c.expect(not diff, f"{name}: the same {kind} report" +
                          ("" if not diff else ": " + "; ".join(diff)[:1500]))
             c.expect(listing(disc) == before[disc], f"{name}: nothing written into the disc")
         # Bad arguments: the same refusal.
         for bad in (["--bogus"], [wine_path(os.path.join(base, "nope"))], ["a", "b"],
                     ["--hover", "3"], ["--render", "x.png", "--hover", "9"],
-                    ["--render", "x.png", "--scale", "4.5"]):
+                    ["--render", "x.png", "--scale", "4.5"], ["--language", "Deutsch"]):
             wrc, _ = run_windows(env, exe, bad)
             c.expect(wrc == 2, f"{bad}: exit {wrc}, want 2")
         # A render that cannot be written: the report, then exit 2.

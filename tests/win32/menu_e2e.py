@@ -541,6 +541,29 @@ def scenario_dpi_change(args, c):
         shutil.rmtree(work, ignore_errors=True)
 
 
+def scenario_language(args, c):
+    """A German display language (Wine's, from LC_MESSAGES for a compiled locale) gets the
+    [Menu.de] title of a multilingual file, the C locale its [Menu] title; the German one is
+    drawn as the same text in a plain file draws it."""
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                    "support"))
+    from locales import compiled_locales
+    german = {"LOCPATH": compiled_locales(["de_DE.UTF-8"]), "LC_ALL": "", "LANG": "C",
+              "LC_MESSAGES": "de_DE.UTF-8"}
+    both = "[Menu]\nCaption=Welcome to the disc\n[Menu.de]\nCaption=Willkommen auf der CD\n"
+
+    def title(settings, env):
+        menu = Menu(args, {"autorun.inf": settings})
+        menu.env.update(env)
+        with menu:
+            menu.wait_shot(menu.painted, "the first paint")
+            return screen.grab(menu.desk, (menu.origin[0] + TITLE_BOX[0],
+                                           menu.origin[1] + TITLE_BOX[1], *TITLE_BOX[2:])).raw
+    plain = title("[Menu]\nCaption=Willkommen auf der CD\n", {})
+    c.expect(title(both, german) == plain, "a German display language shows [Menu.de]'s title")
+    c.expect(title(both, {}) != plain, "the C locale shows [Menu]'s title")
+
+
 SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()
              if name.startswith("scenario_")}
 

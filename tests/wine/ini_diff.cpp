@@ -1,16 +1,21 @@
 // Our INI reader (load_ini_file + lookup) against GetPrivateProfileStringA(section, key, "",
 // buf, 256, path) for every probe of every corpus file, absent sections and keys included.
-// Ours answers in UTF-8; it is compared after conversion to the ANSI code page.
+// Ours answers in UTF-8; it is compared after conversion to the ANSI code page. Also whether
+// a key is there at all (the Windows build's find_ini_string, which tells absent from empty
+// by the default value) and the section names, in the file's order.
 #include "ini_diff.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "diff_tally.h"
 #include "ini_corpus.h"
 #include "ini_exceptions.h"
+#include "settings/ascii_case.h"
+#include "settings/get_ini_string.h"
 #include "settings/ini_cache.h"
 
 namespace wine_diff {
@@ -81,6 +86,30 @@ bool run_ini_diff() {
         const IniCase& c = corpus[n];
         const std::string path = folder.write(n, c.bytes);
         const auto document = settings::load_ini_file(path);
+        // Lines before the first header: a section for our reader (whose keys Wine's default
+        // value does not tell apart), none in Wine's list; a repeated name, which Wine lists
+        // again, finds the first section of that name. The menu looks for its own names only.
+        std::vector<std::string> names;
+        for (const std::string& name : settings::ini_section_names(path))
+            if (std::none_of(names.begin(), names.end(), [&](const std::string& seen) {
+                    return settings::equal_ignoring_ascii_case(seen, name);
+                }))
+                names.push_back(name);
+        std::vector<std::string> our_names;
+        if (document)
+            for (const std::string& name : document->section_names())
+                if (!name.empty())
+                    our_names.push_back(utf8_to_ansi(name));
+        std::string listed;
+        for (const std::string& name : names)
+            listed += " Wine [" + escaped(name) + "]";
+        for (const std::string& name : our_names)
+            listed += " ours [" + escaped(name) + "]";
+        if (names == our_names)
+            tally.agree();
+        else
+            tally.disagree("file " + std::to_string(n) + " (" + c.label + "): section names" +
+                           listed);
         std::vector<std::string> sections = c.sections, keys = c.keys;
         sections.insert(sections.end(), {"Absent", ""});
         keys.push_back("Missing");
@@ -89,6 +118,14 @@ bool run_ini_diff() {
                 const std::string wine = wine_lookup(section, key, path);
                 const std::string ours =
                     utf8_to_ansi(document ? document->lookup(section, key).value_or("") : "");
+                const bool wine_has = settings::find_ini_string(section, key, path).has_value();
+                const bool ours_has = document && document->holds_value(section, key);
+                if (wine_has != ours_has && !section.empty()) {
+                    tally.disagree("file " + std::to_string(n) + " (" + c.label + ") [" + section +
+                                   "] " + key + ": present for Wine " + std::to_string(wine_has) +
+                                   ", for ours " + std::to_string(ours_has));
+                    continue;
+                }
                 if (wine == ours) {
                     tally.agree();
                     continue;

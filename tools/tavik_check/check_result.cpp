@@ -11,6 +11,7 @@
 #include "settings/path_case.h"
 #include "tools/tavik_check/disc_checks.h"
 #include "tools/tavik_check/program_lookup.h"
+#include "tools/tavik_check/translation_checks.h"
 
 namespace check {
 namespace {
@@ -99,6 +100,7 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
     CheckResult result;
     result.facts = form.load_facts();
     result.settings = form.MenuSettings;
+    result.languages = form.UserLanguages;
     const auto document = settings::load_ini_file(result.facts.SettingsPath);
     result.settings_found = document != nullptr;
     result.warnings = collector.take();
@@ -108,6 +110,8 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
         if (encoding.form == settings::FileEncoding::Form::AnsiCodePage)
             result.warnings.push_back(
                 language_warning(result.facts.SettingsPath, encoding.code_page));
+        for (Warning& w : translation_warnings(*document, form.ExitIndex() + 1))
+            result.warnings.push_back(std::move(w));
     }
 
     const int exit_index = form.ExitIndex();

@@ -1,6 +1,7 @@
-// tavik-check [--json] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]: runs the menu's own
-// load on the disc folder (default: the current folder) and prints the menu it builds, with one
-// warning per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments.
+// tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]:
+// runs the menu's own load on the disc folder (default: the current folder), in the user's
+// languages or L's, and prints the menu it builds, with one warning per silent fallback. Exit 0
+// clean, 1 warnings, 2 unusable arguments.
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -10,8 +11,10 @@
 
 #include "settings/ascii_case.h"
 #include "settings/menu_settings.h"
+#include "settings/user_languages.h"
 #include "tools/tavik_check/check_result.h"
 #include "tools/tavik_check/headless_platform.h"
+#include "tools/tavik_check/language.h"
 #include "tools/tavik_check/output.h"
 #include "tools/tavik_check/render.h"
 
@@ -20,13 +23,16 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: tavik-check [--json] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]\n"
+    "usage: tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]]\n"
+    "                   [DIR|FILE]\n"
     "       tavik-check --help | --version\n"
     "\n"
     "Prints the menu that autorun.inf in DIR (default: the current folder) gives, and every\n"
     "setting the menu would silently ignore.\n"
     "\n"
     "  --json             one JSON object instead of text\n"
+    "  --language L       the menu a user whose only language is L sees: L a locale name\n"
+    "                     (de_DE.UTF-8, zh_CN, C) or a language tag (de-CH, zh-Hans)\n"
     "  --render FILE.png  also draw the window into FILE.png\n"
     "  --hover N          draw label N (0..8, 8 is Exit) highlighted; needs --render\n"
     "  --scale N          draw at N times the designed size (1 to 4: 1.5 is 150 %), with the\n"
@@ -99,15 +105,21 @@ int main(int argc, char** argv) {
     double scale = 1.0;
     bool scale_given = false;
     std::vector<std::string> paths;
+    std::vector<std::string> languages = settings::user_languages();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
-        } else if (arg == "--render" || arg == "--hover" || arg == "--scale") {
+        } else if (arg == "--render" || arg == "--hover" || arg == "--scale" ||
+                   arg == "--language") {
             if (i + 1 >= argc)
                 return usage_error(arg + " needs a value");
             const std::string value = argv[++i];
-            if (arg == "--render")
+            if (arg == "--language") {
+                if (!check::use_language(value, languages))
+                    return usage_error("--language takes a locale name or a language tag, not " +
+                                       value);
+            } else if (arg == "--render")
                 render_path = value;
             else if (arg == "--scale" && !parse_scale(value, scale))
                 return usage_error("--scale takes a number from 1 to 4, not " + value);
@@ -142,6 +154,7 @@ int main(int argc, char** argv) {
     // The load measures and picks pictures at the render's scale, as the window there would.
     check::HeadlessPlatform platform(folder, scale);
     menu::frmTavikMain form(platform);
+    form.UserLanguages = languages;
     const check::CheckResult result = check::run_check(form);
     if (json)
         check::print_json(std::cout, form, result);
