@@ -35,7 +35,7 @@ for n, text in enumerate(blocks, 1):
         with open(os.path.join(disc, "autorun.inf"), "w", encoding="utf-8") as f:
             f.write(text)
         shutil.copy(bmp, os.path.join(disc, "background.bmp"))
-        for doc in re.findall(r"^Item\d+=[^,\n]*,(?:notepad|explorer)\.exe ([\w.\\]+\.\w+)$", text,
+        for doc in re.findall(r"^Item\d+=[^,\n]*,(?:notepad|explorer)\.exe ([\w.\\-]+\.\w+)$", text,
                               re.M | re.I):
             path = os.path.join(disc, *doc.split("\\"))
             os.makedirs(os.path.dirname(path), exist_ok=True)
