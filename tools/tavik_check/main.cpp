@@ -1,6 +1,7 @@
 // tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]: runs the menu's own load on
 // the disc folder (default: the current folder) and prints the menu it builds, with one warning
-// per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments.
+// per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments. With --preview: the
+// menu's window, loaded again on every save (tools/tavik_check/preview.h).
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include "tools/tavik_check/check_result.h"
 #include "tools/tavik_check/headless_platform.h"
 #include "tools/tavik_check/output.h"
+#include "tools/tavik_check/preview_run.h"
 #include "tools/tavik_check/render.h"
 
 namespace {
@@ -20,6 +22,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]\n"
+    "       tavik-check --preview [--json] [DIR|FILE]\n"
     "       tavik-check --help | --version\n"
     "\n"
     "Prints the menu that autorun.inf in DIR (default: the current folder) gives, and every\n"
@@ -28,6 +31,11 @@ constexpr const char* kUsage =
     "  --json             one JSON object instead of text\n"
     "  --render FILE.png  also draw the window into FILE.png\n"
     "  --hover N          draw label N (0..8, 8 is Exit) highlighted; needs --render\n"
+    "  --preview          open the menu's window and load it again on every save of\n"
+    "                     autorun.inf or its picture, printing the report each time\n"
+    "                     (--json: one object a line); clicks only print what would\n"
+    "                     start; the O key shows label boxes, indexes and the pointer\n"
+    "                     in twips; closing the window ends it (status 0)\n"
     "  --help             this text\n"
     "  --version          the version\n"
     "\n"
@@ -80,6 +88,7 @@ bool parse_label_index(const std::string& text, int& index) {
 
 int main(int argc, char** argv) {
     bool json = false;
+    bool preview = false;
     std::string render_path;
     int hover = -1;
     std::vector<std::string> paths;
@@ -87,6 +96,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--preview") {
+            preview = true;
         } else if (arg == "--render" || arg == "--hover") {
             if (i + 1 >= argc)
                 return usage_error(arg + " needs a value");
@@ -111,12 +122,17 @@ int main(int argc, char** argv) {
         return usage_error("one disc folder at most, got " + std::to_string(paths.size()));
     if (hover >= 0 && render_path.empty())
         return usage_error("--hover needs --render");
+    if (preview && !render_path.empty())
+        return usage_error("--preview draws the window itself: no --render");
     std::string error;
     const std::string folder = disc_folder(paths.empty() ? "." : paths[0], error);
     if (folder.empty()) {
         std::cerr << "tavik-check: " << error << "\n";
         return 2;
     }
+
+    if (preview)
+        return check::run_preview({folder, json});
 
     check::HeadlessPlatform platform(folder);
     menu::frmTavikMain form(platform);
