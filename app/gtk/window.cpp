@@ -75,8 +75,7 @@ struct WindowEvents {
         last_guard([&] {
             // GTK adds a 2BUTTON_PRESS after the second press of a double click: not a press.
             if (event->type == GDK_BUTTON_PRESS)
-                of(data).form_->mouse_down(button_of(event->button),
-                                           to_twips(event->x, event->y));
+                of(data).form_->mouse_down(button_of(event->button), to_twips(event->x, event->y));
         });
         return TRUE;
     }

@@ -149,8 +149,8 @@ bool Preview::start_program(const std::string& command_line) {
 
     // Windows: the folder's drive made current, then the command line as it stands.
     const char letter = drive_.empty() ? '\0' : drive_[0];
-    const bool windows_drive = shell_.path_separator() == '/' ||
-                               (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+    const bool windows_drive = shell_.path_separator() == '/' || (letter >= 'A' && letter <= 'Z') ||
+                               (letter >= 'a' && letter <= 'z');
     std::string windows;
     if (command_line.empty())
         windows = "starts nothing: the command is empty";
@@ -164,8 +164,7 @@ bool Preview::start_program(const std::string& command_line) {
     // Linux: the menu's own program lookup, and what the check reported for the item.
     const posix::CommandLine split = posix::split_command_line(command_line);
     const bool found =
-        linux_menu_lookup(key, split.program, options_.folder, medium_root(options_.folder))
-            .found;
+        linux_menu_lookup(key, split.program, options_.folder, medium_root(options_.folder)).found;
     std::vector<const Warning*> reported;
     for (const Warning& w : last_.warnings)
         if (w.key == key)
@@ -201,8 +200,8 @@ bool Preview::start_program(const std::string& command_line) {
 
 void Preview::quit() {
     const int exit_index = form_->ExitIndex();
-    const std::string caption = form_->label_array().all()[static_cast<std::size_t>(exit_index)]
-                                    .caption();
+    const std::string caption =
+        form_->label_array().all()[static_cast<std::size_t>(exit_index)].caption();
     if (options_.json)
         out_ << "{\"click\": {\"index\": " << exit_index
              << ", \"caption\": " << json_string(text_as_utf8(caption))

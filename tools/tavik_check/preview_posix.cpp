@@ -2,8 +2,8 @@
 // folders of the settings file and of its picture as one more source of GLib's main loop, so
 // nothing runs while nothing changes. Folders are watched rather than files: an editor that
 // saves by renaming a new file over the old one replaces the file's inode.
-#include <gtk/gtk.h>
 #include <glib-unix.h>
+#include <gtk/gtk.h>
 #include <pango/pangocairo.h>
 #include <sys/inotify.h>
 #include <unistd.h>
