@@ -77,8 +77,7 @@ struct WindowProcedure {
         w.form_->mouse_down(button, twips_at(w, lparam));
     }
 
-    static void button_up(MenuWindow& w, forms::MouseButton button, WPARAM wparam,
-                          LPARAM lparam) {
+    static void button_up(MenuWindow& w, forms::MouseButton button, WPARAM wparam, LPARAM lparam) {
         constexpr WPARAM kAnyButton =
             MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
         if ((wparam & kAnyButton) == 0)
@@ -190,7 +189,8 @@ struct WindowProcedure {
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         if (message == WM_NCCREATE) {
-            auto* w = static_cast<MenuWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+            auto* w =
+                static_cast<MenuWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
             w->window_ = window;
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
         }

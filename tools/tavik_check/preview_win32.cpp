@@ -58,10 +58,10 @@ std::string to_ansi(const wchar_t* text, std::size_t length) {
 class FolderWatch {
 public:
     explicit FolderWatch(std::string folder) : folder_(std::move(folder)) {
-        handle_ = CreateFileW(win32_shell::to_wide(folder_).c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
-                              nullptr);
+        handle_ =
+            CreateFileW(win32_shell::to_wide(folder_).c_str(), FILE_LIST_DIRECTORY,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
         overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         if (handle_ != INVALID_HANDLE_VALUE && overlapped_.hEvent != nullptr)
             read();
@@ -205,8 +205,9 @@ void Win32Preview::watch_files() {
         return std::find(folders.begin(), folders.end(), w.folder()) == folders.end();
     });
     for (const std::string& folder : folders) {
-        const bool watched = std::any_of(watches_.begin(), watches_.end(),
-                                         [&](const FolderWatch& w) { return w.folder() == folder; });
+        const bool watched =
+            std::any_of(watches_.begin(), watches_.end(),
+                        [&](const FolderWatch& w) { return w.folder() == folder; });
         if (!watched)
             watches_.emplace_back(folder);
     }
@@ -235,10 +236,10 @@ void Win32Preview::reload() {
 
 int Win32Preview::run() {
     reload(); // the first load, before the window is first shown, as in the menu
-    window_ = std::make_unique<win32_shell::MenuWindow>(instance_, platform_, painter_,
-                                                        preview_.form(),
-                                                        win32_shell::WindowKind::Preview, this);
-    const std::wstring title = L"Tavik preview: " + win32_shell::to_wide(preview_.executable_folder());
+    window_ = std::make_unique<win32_shell::MenuWindow>(
+        instance_, platform_, painter_, preview_.form(), win32_shell::WindowKind::Preview, this);
+    const std::wstring title =
+        L"Tavik preview: " + win32_shell::to_wide(preview_.executable_folder());
     if (!window_->open(title.c_str())) {
         std::cerr << "tavik-check: cannot open the preview's window\n";
         return 2;
@@ -256,8 +257,7 @@ int Win32Preview::run() {
             wait = static_cast<LONG>(settle_until - now) > 0 ? settle_until - now : 0;
         }
         const DWORD n = static_cast<DWORD>(events.size());
-        const DWORD woke =
-            MsgWaitForMultipleObjects(n, events.data(), FALSE, wait, QS_ALLINPUT);
+        const DWORD woke = MsgWaitForMultipleObjects(n, events.data(), FALSE, wait, QS_ALLINPUT);
         if (woke == WAIT_TIMEOUT) {
             settling = false;
             last_guard([&] { reload(); });
