@@ -159,7 +159,7 @@ bool Preview::start_program(const std::string& command_line) {
     else
         windows = (shell_.path_separator() == '/' ? std::string("the disc's drive")
                                                   : std::string(1, letter) + ":") +
-                  " made current, then CreateProcess with the command line as it stands";
+                  " made current, the line started as it stands (CreateProcess)";
 
     // Linux: the menu's own program lookup, and what the check reported for the item.
     const posix::CommandLine split = posix::split_command_line(command_line);
