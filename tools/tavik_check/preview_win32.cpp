@@ -228,6 +228,12 @@ bool Win32Preview::changed_files() {
 }
 
 void Win32Preview::reload() {
+    // The profile functions keep the file they read last, and know a change by its time stamp:
+    // a save within the file system's tick (2 s on FAT) would go unseen. Three nulls flush
+    // that cache; nothing is written.
+    const std::string& settings = preview_.form().load_facts().SettingsPath; // the last load's
+    if (!settings.empty())
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings.c_str());
     const auto old = preview_.reload();
     if (window_)
         window_->show_form(preview_.form());

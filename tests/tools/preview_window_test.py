@@ -6,8 +6,8 @@ binary junk and a good file follow. Each time the window must show what `--rende
 the folder as it now is, and the printed report must follow. Then: no load and no CPU while
 idle, a click that prints and starts nothing, Exit that only prints, the overlay
 key, and a close request that ends the preview with status 0.
-Usage: preview_test.py gtk TAVIK_CHECK X_PROBE
-       preview_test.py wine STATE_DIR TAVIK_CHECK_EXE HELPERS_DIR"""
+Usage: preview_window_test.py gtk TAVIK_CHECK X_PROBE
+       preview_window_test.py wine STATE_DIR TAVIK_CHECK_EXE HELPERS_DIR"""
 import json
 import os
 import shutil
