@@ -165,6 +165,8 @@ MenuWindow::MenuWindow(GtkPlatform& platform, forms::Form& form, WindowKind kind
 void MenuWindow::show_form(forms::Form& form) {
     form_ = &form;
     accessible_show_form(window_, client_, form);
+    // A fresh form has seen no pointer yet: the arrow it assumes, until the next move.
+    platform_.set_cursor(forms::Cursor::Arrow);
     gtk_widget_queue_draw(client_);
 }
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -176,6 +177,9 @@ void GtkPreview::watch_files() {
         const int wd = inotify_add_watch(inotify_, f.folder.c_str(), kWatchMask);
         if (wd >= 0)
             now[wd].insert(f.folder); // one descriptor per folder, however it is named
+        else if (errno != ENOENT)     // a folder that is not there yet holds nothing to load
+            std::cerr << "tavik-check: cannot watch " << f.folder << ": " << std::strerror(errno)
+                      << "\n";
     }
     for (const auto& [wd, folders] : watches_)
         if (now.count(wd) == 0)

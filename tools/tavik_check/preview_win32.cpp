@@ -65,6 +65,7 @@ public:
         overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         if (handle_ != INVALID_HANDLE_VALUE && overlapped_.hEvent != nullptr)
             read();
+        error_ = reading_ ? 0 : GetLastError();
     }
     ~FolderWatch() {
         if (reading_) { // the system writes into the buffer until the read is over
@@ -82,6 +83,8 @@ public:
 
     const std::string& folder() const { return folder_; }
     bool reading() const { return reading_; }
+    // Why the watch does not run: a system error code, 0 while it runs.
+    DWORD error() const { return error_; }
     HANDLE event() const { return overlapped_.hEvent; }
 
     // The names the finished read reports, and the next read started; `lost` when the system
@@ -114,6 +117,7 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     OVERLAPPED overlapped_{};
     bool reading_ = false;
+    DWORD error_ = 0;
     alignas(DWORD) BYTE buffer_[16384];
 };
 
@@ -201,15 +205,20 @@ void Win32Preview::watch_files() {
     for (const WatchedFile& f : files_)
         if (std::find(folders.begin(), folders.end(), f.folder) == folders.end())
             folders.push_back(f.folder);
-    watches_.remove_if([&](const FolderWatch& w) {
-        return std::find(folders.begin(), folders.end(), w.folder()) == folders.end();
+    watches_.remove_if([&](const FolderWatch& w) { // and those that failed: tried again
+        return !w.reading() ||
+               std::find(folders.begin(), folders.end(), w.folder()) == folders.end();
     });
     for (const std::string& folder : folders) {
         const bool watched =
             std::any_of(watches_.begin(), watches_.end(),
                         [&](const FolderWatch& w) { return w.folder() == folder; });
-        if (!watched)
-            watches_.emplace_back(folder);
+        if (watched)
+            continue;
+        const DWORD error = watches_.emplace_back(folder).error();
+        // A folder that is not there yet holds nothing to load.
+        if (error != 0 && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            std::cerr << "tavik-check: cannot watch " << folder << " (error " << error << ")\n";
     }
 }
 
