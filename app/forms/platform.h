@@ -43,6 +43,10 @@ public:
     // Asks for a repaint of an area of the client, in twips. Never fails.
     virtual void invalidate(const Rect& area) = 0;
 
+    // Device pixels per designed pixel: 1 at 96 DPI, 1.5 at 144 DPI, 2 at 192 DPI or a GDK
+    // scale of 2. Text is measured and pictures are picked for it. Never fails.
+    virtual double scale() const { return 1.0; }
+
     // Decodes a picture file; nullptr when the file is missing or not a picture.
     virtual std::shared_ptr<const Picture> load_picture(const std::string& path) = 0;
 

@@ -5,6 +5,8 @@
 #include <gdk/gdk.h>
 #include <pango/pangocairo.h>
 
+#include <cmath>
+
 #include "app/forms/colors.h"
 #include "app/gtk/picture.h"
 #include "app/gtk/text.h"
@@ -109,10 +111,13 @@ void paint_window(cairo_t* cr, const forms::Form& form) {
     cairo_restore(cr);
 }
 
-bool render_png(const forms::Form& form, const std::string& path) {
+bool render_png(const forms::Form& form, const std::string& path, double scale) {
     const PixelSize outer = outer_size_px(form);
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, outer.width, outer.height);
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(outer.width * scale)),
+        static_cast<int>(std::ceil(outer.height * scale)));
+    // Drawn in window pixels, as GTK's buffers of a scaled window take them.
+    cairo_surface_set_device_scale(surface, scale, scale);
     cairo_t* cr = cairo_create(surface);
     paint_window(cr, form);
     cairo_destroy(cr);

@@ -28,7 +28,8 @@ void paint_client(cairo_t* cr, const forms::Form& form);
 // Frame and client, outer top-left at the origin.
 void paint_window(cairo_t* cr, const forms::Form& form);
 
-// The whole window as a PNG file. false when the file could not be written.
-bool render_png(const forms::Form& form, const std::string& path);
+// The whole window as a PNG file, drawn at a scale (device pixels per window pixel) as GTK
+// draws it on a screen of that scale. false when the file could not be written.
+bool render_png(const forms::Form& form, const std::string& path, double scale = 1.0);
 
 } // namespace gtk_shell

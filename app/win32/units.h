@@ -17,6 +17,14 @@ inline float to_twips(int px, unsigned dpi) {
     return static_cast<float>(px) * kTwipsPerInch / static_cast<float>(dpi);
 }
 
+// The DPI of a scale (1.5: 144 DPI) and back.
+inline unsigned dpi_for(double scale) {
+    return static_cast<unsigned>(std::lround(scale * kBaseDpi));
+}
+inline double scale_of(unsigned dpi) {
+    return static_cast<double>(dpi) / kBaseDpi;
+}
+
 // Scales a pixel length designed at 96 DPI.
 inline int scale_px(int px, unsigned dpi) {
     return static_cast<int>(std::lround(static_cast<double>(px) * dpi / kBaseDpi));

@@ -231,7 +231,8 @@ def compare_reports(args, c):
             c.expect(listing(disc) == before[disc], f"{name}: nothing written into the disc")
         # Bad arguments: the same refusal.
         for bad in (["--bogus"], [wine_path(os.path.join(base, "nope"))], ["a", "b"],
-                    ["--hover", "3"], ["--render", "x.png", "--hover", "9"]):
+                    ["--hover", "3"], ["--render", "x.png", "--hover", "9"],
+                    ["--render", "x.png", "--scale", "4.5"]):
             wrc, _ = run_windows(env, exe, bad)
             c.expect(wrc == 2, f"{bad}: exit {wrc}, want 2")
         # A render that cannot be written: the report, then exit 2.

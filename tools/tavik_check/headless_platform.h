@@ -13,7 +13,11 @@ namespace check {
 
 class HeadlessPlatform : public forms::Platform {
 public:
-    explicit HeadlessPlatform(std::string folder) : folder_(std::move(folder)) {}
+    // scale: device pixels per designed pixel, as on a screen of that scale (1: 96 DPI).
+    explicit HeadlessPlatform(std::string folder, double scale = 1.0)
+        : folder_(std::move(folder)), scale_(scale) {}
+
+    double scale() const override { return scale_; }
 
     forms::Extent measure_text(std::string_view text, const forms::Font& font) override;
     void invalidate(const forms::Rect&) override {}
@@ -27,6 +31,7 @@ public:
 
 private:
     std::string folder_;
+    double scale_;
 };
 
 // The menu's text as UTF-8, as JSON carries it: on Windows the menu holds the ANSI code page's

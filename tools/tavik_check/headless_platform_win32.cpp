@@ -13,10 +13,10 @@
 
 namespace check {
 
-// The Windows window's own text metrics and picture loader, at the designed 96 DPI (the
+// The Windows window's own text metrics and picture loader, at the DPI of the scale (the
 // render's too): the check, the render and the window at that DPI agree.
 forms::Extent HeadlessPlatform::measure_text(std::string_view text, const forms::Font& font) {
-    return win32_shell::measure_text(render_fonts(), text, font, win32_shell::kBaseDpi);
+    return win32_shell::measure_text(render_fonts(), text, font, win32_shell::dpi_for(scale_));
 }
 
 std::shared_ptr<const forms::Picture> HeadlessPlatform::load_picture(const std::string& path) {

@@ -1,8 +1,9 @@
-// tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]: runs the menu's own load on
-// the disc folder (default: the current folder) and prints the menu it builds, with one warning
-// per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments. With --preview: the
-// menu's window, loaded again on every save (tools/tavik_check/preview.h).
+// tavik-check [--json] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]: runs the menu's own
+// load on the disc folder (default: the current folder) and prints the menu it builds, with one
+// warning per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments. With --preview:
+// the menu's window, loaded again on every save (tools/tavik_check/preview.h).
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -21,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: tavik-check [--json] [--render FILE.png [--hover N]] [DIR|FILE]\n"
+    "usage: tavik-check [--json] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]\n"
     "       tavik-check --preview [--json] [DIR|FILE]\n"
     "       tavik-check --help | --version\n"
     "\n"
@@ -36,6 +37,8 @@ constexpr const char* kUsage =
     "                     (--json: one object a line); clicks only print what would\n"
     "                     start; the O key shows label boxes, indexes and the pointer\n"
     "                     in twips; closing the window ends it (status 0)\n"
+    "  --scale N          draw at N times the designed size (1 to 4: 1.5 is 150 %), with the\n"
+    "                     pictures a screen of that scale shows; needs --render\n"
     "  --help             this text\n"
     "  --version          the version\n"
     "\n"
@@ -84,6 +87,17 @@ bool parse_label_index(const std::string& text, int& index) {
     return true;
 }
 
+// A scale from 1 to 4 in plain decimal ("1", "1.25", "2"), whatever the locale.
+bool parse_scale(const std::string& text, double& scale) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (text.empty() || error != std::errc{} || last != end || !(value >= 1.0 && value <= 4.0))
+        return false;
+    scale = value;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,6 +105,8 @@ int main(int argc, char** argv) {
     bool preview = false;
     std::string render_path;
     int hover = -1;
+    double scale = 1.0;
+    bool scale_given = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -98,14 +114,17 @@ int main(int argc, char** argv) {
             json = true;
         } else if (arg == "--preview") {
             preview = true;
-        } else if (arg == "--render" || arg == "--hover") {
+        } else if (arg == "--render" || arg == "--hover" || arg == "--scale") {
             if (i + 1 >= argc)
                 return usage_error(arg + " needs a value");
             const std::string value = argv[++i];
             if (arg == "--render")
                 render_path = value;
-            else if (!parse_label_index(value, hover))
+            else if (arg == "--scale" && !parse_scale(value, scale))
+                return usage_error("--scale takes a number from 1 to 4, not " + value);
+            else if (arg == "--hover" && !parse_label_index(value, hover))
                 return usage_error("--hover takes a label index 0..8, not " + value);
+            scale_given = scale_given || arg == "--scale";
         } else if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
             return 0;
@@ -124,6 +143,8 @@ int main(int argc, char** argv) {
         return usage_error("--hover needs --render");
     if (preview && !render_path.empty())
         return usage_error("--preview draws the window itself: no --render");
+    if (scale_given && render_path.empty())
+        return usage_error("--scale needs --render");
     std::string error;
     const std::string folder = disc_folder(paths.empty() ? "." : paths[0], error);
     if (folder.empty()) {
@@ -134,7 +155,8 @@ int main(int argc, char** argv) {
     if (preview)
         return check::run_preview({folder, json});
 
-    check::HeadlessPlatform platform(folder);
+    // The load measures and picks pictures at the render's scale, as the window there would.
+    check::HeadlessPlatform platform(folder, scale);
     menu::frmTavikMain form(platform);
     const check::CheckResult result = check::run_check(form);
     if (json)
@@ -147,7 +169,7 @@ int main(int argc, char** argv) {
             const forms::Rect& b = label->box();
             form.mouse_move({b.left + b.width / 2, b.top + b.height / 2});
         }
-        if (!check::render_png(form, render_path)) {
+        if (!check::render_png(form, render_path, scale)) {
             std::cerr << "tavik-check: cannot write " << render_path << "\n";
             return 2;
         }

@@ -12,8 +12,9 @@
 
 namespace check {
 
-// False when the file cannot be written.
-bool render_png(const forms::Form& form, const std::string& path);
+// At a scale (device pixels per designed pixel; 1 draws the designed size). False when the
+// file cannot be written.
+bool render_png(const forms::Form& form, const std::string& path, double scale);
 
 #ifdef _WIN32
 // The fonts shared by the check's measuring and the render, so that boxes and pixels agree.

@@ -1,5 +1,5 @@
 // The Windows render: setup.exe's painter into a DIB section, inside the raised dialog frame
-// the system gives its window, at the designed 96 DPI; the PNG comes from WIC's encoder,
+// the system gives its window, at the DPI of the scale; the PNG comes from WIC's encoder,
 // created with CoCreateInstance so that no codec DLL is imported.
 #include "tools/tavik_check/render.h"
 
@@ -16,10 +16,22 @@
 namespace check {
 namespace {
 
-using win32_shell::kBaseDpi;
-
-// The dialog frame of a WS_DLGFRAME window: 3 px on each side.
+// The dialog frame of a WS_DLGFRAME window: 3 px on each side at 96 DPI.
 constexpr int kFramePx = 3;
+
+// The frame the system gives setup.exe's window (a WS_POPUP | WS_DLGFRAME tool window) at a
+// DPI; looked up, as setup.exe does, since Windows 7 lacks the per-DPI function.
+int frame_px(unsigned dpi) {
+    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto adjust = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+        user32 != nullptr ? GetProcAddress(user32, "AdjustWindowRectExForDpi") : nullptr));
+    RECT r{0, 0, 100, 100};
+    if (adjust == nullptr || !adjust(&r, WS_POPUP | WS_DLGFRAME, FALSE, WS_EX_TOOLWINDOW, dpi) ||
+        r.left >= 0 || -r.left > 64)
+        return kFramePx;
+    return static_cast<int>(-r.left);
+}
 
 // Spelled out, as in app/win32/wic.h.
 constexpr GUID kContainerFormatPng = {
@@ -71,13 +83,15 @@ win32_shell::FontCache& render_fonts() {
     return fonts;
 }
 
-bool render_png(const forms::Form& form, const std::string& path) {
+bool render_png(const forms::Form& form, const std::string& path, double scale) {
     const std::wstring wide = win32_shell::to_wide(path);
-    const int client_w = win32_shell::to_px(form.client_width(), kBaseDpi);
-    const int client_h = win32_shell::to_px(form.client_height(), kBaseDpi);
+    const unsigned dpi = win32_shell::dpi_for(scale);
+    const int client_w = win32_shell::to_px(form.client_width(), dpi);
+    const int client_h = win32_shell::to_px(form.client_height(), dpi);
     if (wide.empty() || client_w <= 0 || client_h <= 0)
         return false;
-    const int width = client_w + 2 * kFramePx, height = client_h + 2 * kFramePx;
+    const int frame_w = frame_px(dpi);
+    const int width = client_w + 2 * frame_w, height = client_h + 2 * frame_w;
     ComScope com;
 
     void* bits = nullptr;
@@ -90,12 +104,15 @@ bool render_png(const forms::Form& form, const std::string& path) {
         win32_shell::Selection selected(dc.get(), bitmap.get());
         RECT frame{0, 0, width, height};
         DrawEdge(dc.get(), &frame, EDGE_RAISED, BF_RECT | BF_ADJUST);
-        FrameRect(dc.get(), &frame, GetSysColorBrush(COLOR_BTNFACE));
+        for (int ring = 2; ring < frame_w; ++ring) { // the face colour inside the edge
+            FrameRect(dc.get(), &frame, GetSysColorBrush(COLOR_BTNFACE));
+            InflateRect(&frame, -1, -1);
+        }
 
-        SetViewportOrgEx(dc.get(), kFramePx, kFramePx, nullptr);
+        SetViewportOrgEx(dc.get(), frame_w, frame_w, nullptr);
         IntersectClipRect(dc.get(), 0, 0, client_w, client_h);
         win32_shell::Painter painter(GetModuleHandleW(nullptr), render_fonts());
-        painter.draw(dc.get(), form, kBaseDpi, SIZE{client_w, client_h});
+        painter.draw(dc.get(), form, dpi, SIZE{client_w, client_h});
         GdiFlush();
     }
     const UINT stride = (static_cast<UINT>(width) * 3 + 3) / 4 * 4;
