@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/forms/failure.h"
 #include "app/forms/form.h"
@@ -32,6 +33,12 @@ public:
     virtual void fallback(const Fallback& fallback) = 0;
 };
 
+// Where one value the load read came from: a localized section ("Menu.de") or "Menu".
+struct ValueSource {
+    std::string key;
+    std::string section;
+};
+
 // What the load read besides the settings, kept for the check tool.
 struct LoadFacts {
     std::string AppFolder;
@@ -41,6 +48,10 @@ struct LoadFacts {
     bool picture_loaded = false;
     std::string caption;
     std::int16_t count = 0; // NrOfItems as converted; may be negative
+    // The localized sections searched before [Menu], in order, and each key read, in reading
+    // order, with the section its value came from.
+    std::vector<std::string> sections;
+    std::vector<ValueSource> sources;
 };
 
 forms::FormDesign frmTavikMain_design();
@@ -53,6 +64,9 @@ public:
     forms::LabelArray& lblMenu;
     settings::MenuSettings MenuSettings;
     std::int16_t HighlightedIndex = -1;
+    // The user's languages, most preferred first, as tags: set before the load, which takes
+    // each value from their [Menu.TAG] sections first. Empty: [Menu] alone.
+    std::vector<std::string> UserLanguages;
 
     // The upper bound of lblMenu, read from the array: the Exit label's index.
     std::int16_t ExitIndex() const { return lblMenu.UBound(); }

@@ -1,8 +1,10 @@
 // Form_Load: applies the [Menu] section of autorun.inf to the designed window, each value
-// right after it is read. Every step after the folder is found runs on its own: a failing
+// right after it is read, each key from the first of the user's [Menu.TAG] sections that
+// holds it, else from [Menu]. Every step after the folder is found runs on its own: a failing
 // step is skipped and the next one runs, so any file gives a usable menu.
 #include "menu/frm_tavik_main.h"
 #include "settings/get_ini_string.h"
+#include "settings/menu_sections.h"
 #include "settings/number_rules.h"
 
 namespace menu {
@@ -29,7 +31,15 @@ private:
             report(key, item, failure->kind(), failure->what());
     }
 
+    // A key present in a localized section counts even when empty: a translation may blank
+    // a value. [Menu] is read as it always was.
     std::string read(const std::string& key) {
+        for (const std::string& section : facts_.sections)
+            if (auto value = settings::find_ini_string(section, key, facts_.SettingsPath)) {
+                facts_.sources.push_back({key, section});
+                return std::move(*value);
+            }
+        facts_.sources.push_back({key, settings::kMenuSection});
         return settings::GetIniString(settings::kMenuSection, key, facts_.SettingsPath);
     }
 
@@ -63,6 +73,10 @@ void Loader::run() {
     facts_.AppFolder =
         settings::app_folder_from(platform.executable_folder(), platform.path_separator());
     facts_.SettingsPath = facts_.AppFolder + settings::kSettingsFileName;
+    // One lookup more, and only for a user with a language: which sections the file has.
+    if (!form_.UserLanguages.empty())
+        facts_.sections = settings::localized_search_order(
+            form_.UserLanguages, settings::ini_section_names(facts_.SettingsPath));
 
     step(settings::kPictureKey, 0, [&] {
         facts_.picture_value = read(settings::kPictureKey);

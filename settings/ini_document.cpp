@@ -167,13 +167,15 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
         const std::size_t close = line.find(']');
         if (close == std::string_view::npos)
             return; // not a header: the section before it goes on
-        const std::string name = ascii_lower(trim_ini_blanks(line.substr(1, close - 1)));
+        const std::string_view written = trim_ini_blanks(line.substr(1, close - 1));
+        const std::string name = ascii_lower(written);
         if (index_.count(name) != 0) {
             current = nullptr; // a repeated section: the first one wins, this one is ignored
             return;
         }
         index_.emplace(name, sections_.size());
         sections_.emplace_back();
+        sections_.back().name = written;
         current = &sections_.back();
         return;
     }
@@ -190,6 +192,21 @@ void IniDocument::add_line(std::string_view raw, Section*& current) {
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : trim_ini_blanks(line.substr(eq + 1));
     current->values.try_emplace(ascii_lower(key), value); // first key wins
+}
+
+std::vector<std::string> IniDocument::section_names() const {
+    std::vector<std::string> names;
+    for (const Section& s : sections_)
+        names.push_back(s.name);
+    return names;
+}
+
+std::vector<std::string> IniDocument::key_names(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const auto s = index_.find(ascii_lower(trim_ini_blanks(section))); s != index_.end())
+        for (const auto& [key, value] : sections_[s->second].values)
+            keys.push_back(key);
+    return keys;
 }
 
 std::optional<std::string> IniDocument::lookup(std::string_view section,

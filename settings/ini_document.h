@@ -38,10 +38,15 @@ public:
     std::optional<std::string> lookup(std::string_view section, std::string_view key) const;
 
     std::size_t section_count() const { return sections_.size(); }
+    // The section names as written (trimmed), in the file's order; a repeated one once.
+    std::vector<std::string> section_names() const;
+    // The section's key names in lower case, in no particular order; empty when it is absent.
+    std::vector<std::string> key_names(std::string_view section) const;
     const FileEncoding& encoding() const { return encoding_; }
 
 private:
     struct Section {
+        std::string name;                                    // as written
         std::unordered_map<std::string, std::string> values; // lower-case key -> raw value
     };
     void add_line(std::string_view line, Section*& current);

@@ -17,6 +17,7 @@
 #include "app/gtk/platform.h"
 #include "app/gtk/window.h"
 #include "menu/frm_tavik_main.h"
+#include "settings/user_languages.h"
 
 namespace {
 
@@ -30,8 +31,11 @@ struct Shell {
 };
 
 int run(const char* program) {
-    static Shell shell(program);                // lives until the process ends, as the form must
-    last_guard([] { shell.form.Form_Load(); }); // before the window is first shown
+    static Shell shell(program); // lives until the process ends, as the form must
+    last_guard([] {
+        shell.form.UserLanguages = settings::user_languages();
+        shell.form.Form_Load(); // before the window is first shown
+    });
     static gtk_shell::MenuWindow window(shell.platform, shell.form, gtk_shell::WindowKind::Menu);
     gtk_widget_show_all(window.window());
     gtk_main();

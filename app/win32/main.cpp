@@ -12,6 +12,7 @@
 #include "app/win32/units.h"
 #include "app/win32/window.h"
 #include "menu/frm_tavik_main.h"
+#include "settings/user_languages.h"
 
 namespace {
 
@@ -30,7 +31,10 @@ int run(HINSTANCE instance) {
     win32_shell::Win32Platform platform(instance, fonts, screen_dpi());
     menu::frmTavikMain form(platform);
     win32_shell::Painter painter(instance, fonts);
-    last_guard([&] { form.Form_Load(); }); // before the window is first shown
+    last_guard([&] {
+        form.UserLanguages = settings::user_languages();
+        form.Form_Load(); // before the window is first shown
+    });
     win32_shell::MenuWindow window(instance, platform, painter, form,
                                    win32_shell::WindowKind::Menu);
     if (!window.open(L""))

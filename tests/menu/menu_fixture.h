@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "fake_platform.h"
 #include "menu/frm_tavik_main.h"
@@ -34,12 +36,14 @@ protected:
     }
     menu::frmTavikMain& load_without_file() {
         form = std::make_unique<menu::frmTavikMain>(platform);
+        form->UserLanguages = languages;
         form->Form_Load();
         return *form;
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
     FakePlatform platform;
+    std::vector<std::string> languages; // the user's, for the next load
     std::unique_ptr<menu::frmTavikMain> form;
 
 private:

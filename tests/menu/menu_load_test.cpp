@@ -196,3 +196,61 @@ TEST_F(MenuLoad, EachFallbackIsReportedWithItsKeyItemAndKind) {
 }
 
 } // namespace
+
+namespace {
+
+// Each key from the first of the user's sections holding it, else [Menu]; an empty value in a
+// localized section counts; a value keeps its usual rules wherever it comes from.
+TEST_F(MenuLoad, EachKeyFromTheFirstSectionOfTheUsersLanguagesThatHoldsIt) {
+    const std::string file = "Caption=Welcome\nNrOfItems=3\nOffsetX=900\nItem1=Install,setup.exe\n"
+                             "Item2=Help,help.exe\nItem3=Exit menu,x\n"
+                             "[Menu.de]\nCaption=Willkommen\nItem2=Hilfe,hilfe.exe\n"
+                             "[menu.DE_ch]\nCaption=\nNrOfItems=2\n"
+                             "[Menu.fr]\nOffsetX=abc\nItem1=Installer,setup.exe /fr\n"
+                             "[Menu.zh-Hans]\nCaption=\xE6\xAC\xA2\xE8\xBF\x8E\n";
+    struct Case {
+        std::vector<std::string> languages;
+        const char* caption;
+        int count, offset_x;
+        const char *item1, *item2;
+        std::vector<std::string> sections;
+    } cases[] = {
+        {{}, "Welcome", 3, 900, "Install", "Help", {}},
+        {{"de"}, "Willkommen", 3, 900, "Install", "Hilfe", {"Menu.de"}},
+        {{"de-CH"}, "", 2, 900, "Install", "Hilfe", {"menu.DE_ch", "Menu.de"}},
+        {{"fr-CA", "de"}, "Willkommen", 3, 600, "Installer", "Hilfe", {"Menu.fr", "Menu.de"}},
+        {{"zh-CN"}, "\xE6\xAC\xA2\xE8\xBF\x8E", 3, 900, "Install", "Help", {"Menu.zh-Hans"}},
+        {{"ja-JP"}, "Welcome", 3, 900, "Install", "Help", {}},
+    };
+    for (const Case& c : cases) {
+        languages = c.languages;
+        auto& f = load(file);
+        const std::string who = c.languages.empty() ? "nobody" : c.languages[0];
+        EXPECT_EQ(f.lblCaption.caption(), c.caption) << who;
+        EXPECT_EQ(f.load_facts().count, c.count) << who;
+        EXPECT_EQ(f.MenuSettings.OffsetX, c.offset_x) << who;
+        EXPECT_EQ(f.lblMenu(0).caption(), c.item1) << who;
+        EXPECT_EQ(f.lblMenu(1).caption(), c.item2) << who;
+        EXPECT_EQ(f.lblMenu(2).shown(), c.count == 3) << who;
+        EXPECT_EQ(f.load_facts().sections, c.sections) << who;
+    }
+    languages = {"de-CH", "fr"};
+    const auto& sources = load(file).load_facts().sources;
+    std::string read;
+    for (const menu::ValueSource& s : sources)
+        read += s.key + "=" + s.section + " ";
+    EXPECT_EQ(read, "Picture=Menu Caption=menu.DE_ch NrOfItems=menu.DE_ch OffsetX=Menu.fr "
+                    "OffsetY=Menu LineDistance=Menu ForeColor=Menu Highlight=Menu FontSize=Menu "
+                    "Item1=Menu.fr Item2=Menu.de ");
+}
+
+TEST_F(MenuLoad, AFileWithoutLocalizedSectionsReadsOnlyMenu) {
+    languages = {"de-DE", "en-US"};
+    auto& f = load("Caption=Plain\nNrOfItems=1\nItem1=A,a\n[Menu.]\nCaption=no tag\n");
+    EXPECT_EQ(f.lblCaption.caption(), "Plain");
+    EXPECT_TRUE(f.load_facts().sections.empty());
+    for (const menu::ValueSource& s : f.load_facts().sources)
+        EXPECT_EQ(s.section, "Menu") << s.key;
+}
+
+} // namespace

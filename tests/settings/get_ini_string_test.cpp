@@ -42,6 +42,21 @@ TEST(GetIniString, MissingFileSectionOrKeyAndEmptyValueAllGiveEmpty) {
     EXPECT_EQ(GetIniString("Menu", "Caption", dir.path("missing.inf")), "");
 }
 
+TEST(GetIniString, PresentButEmptyIsToldFromAbsentAndSectionsComeInFileOrder) {
+    TempDir dir;
+    const std::string file =
+        dir.write("autorun.inf", "[Menu.de]\nEmpty=\nBare\n[Menu]\nCaption=Hi\n[ menu.DE ]\n"
+                                 "Late=1\n[Menu.fr]\n");
+    EXPECT_EQ(settings::find_ini_string("Menu.de", "Empty", file), "");
+    EXPECT_EQ(settings::find_ini_string("menu.DE", "Bare", file), "");
+    EXPECT_EQ(settings::find_ini_string("Menu.de", "Late", file), std::nullopt);
+    EXPECT_EQ(settings::find_ini_string("Menu.it", "Caption", file), std::nullopt);
+    EXPECT_EQ(settings::find_ini_string("Menu", "Caption", dir.path("none.inf")), std::nullopt);
+    EXPECT_EQ(settings::ini_section_names(file),
+              (std::vector<std::string>{"Menu.de", "Menu", "Menu.fr"}));
+    EXPECT_TRUE(settings::ini_section_names(dir.path("none.inf")).empty());
+}
+
 TEST(GetIniString, ThreeHundredCharactersComeBackAs255) {
     TempDir dir;
     const std::string file = dir.write("autorun.inf", "[Menu]\nCaption=" + std::string(300, 'c'));

@@ -16,7 +16,8 @@ assert [l["top"] for l in d["labels"][:3]] == [1500, 1950, 2400]
 assert d["warnings"] == [], d["warnings"]
 assert d["encoding"] == "UTF-8", d["encoding"]
 assert set(d) == {"settings_path", "settings_found", "encoding", "picture", "caption", "count",
-                  "settings", "labels", "accessible", "warnings"}
+                  "settings", "labels", "accessible", "languages", "sections", "sources",
+                  "warnings"}
 a = d["accessible"]
 assert a["name"] == d["caption"]
 assert [(c["label"], c["role"], c["action"]) for c in a["children"]] == [

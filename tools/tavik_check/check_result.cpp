@@ -95,6 +95,7 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
     CheckResult result;
     result.facts = form.load_facts();
     result.settings = form.MenuSettings;
+    result.languages = form.UserLanguages;
     const auto document = settings::load_ini_file(result.facts.SettingsPath);
     result.settings_found = document != nullptr;
     result.warnings = collector.take();

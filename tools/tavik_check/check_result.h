@@ -22,6 +22,7 @@ struct CheckResult {
     bool settings_found = false;
     std::string encoding; // how the settings file was read ("UTF-8", "windows-936"); "" if none
     settings::MenuSettings settings;
+    std::vector<std::string> languages; // the user's, as the load took them
     std::vector<Warning> warnings;
 };
 

@@ -1,7 +1,8 @@
-// tavik-check [--json] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]: runs the menu's own
-// load on the disc folder (default: the current folder) and prints the menu it builds, with one
-// warning per silent fallback. Exit 0 clean, 1 warnings, 2 unusable arguments. With --preview:
-// the menu's window, loaded again on every save (tools/tavik_check/preview.h).
+// tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]:
+// runs the menu's own load on the disc folder (default: the current folder), in the user's
+// languages or L's, and prints the menu it builds, with one warning per silent fallback. Exit 0
+// clean, 1 warnings, 2 unusable arguments. With --preview: the menu's window, loaded again on
+// every save (tools/tavik_check/preview.h).
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -11,8 +12,10 @@
 
 #include "settings/ascii_case.h"
 #include "settings/menu_settings.h"
+#include "settings/user_languages.h"
 #include "tools/tavik_check/check_result.h"
 #include "tools/tavik_check/headless_platform.h"
+#include "tools/tavik_check/language.h"
 #include "tools/tavik_check/output.h"
 #include "tools/tavik_check/preview_run.h"
 #include "tools/tavik_check/render.h"
@@ -22,7 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: tavik-check [--json] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]\n"
+    "usage: tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]]\n"
+    "                   [DIR|FILE]\n"
     "       tavik-check --preview [--json] [DIR|FILE]\n"
     "       tavik-check --help | --version\n"
     "\n"
@@ -30,6 +34,8 @@ constexpr const char* kUsage =
     "setting the menu would silently ignore.\n"
     "\n"
     "  --json             one JSON object instead of text\n"
+    "  --language L       the menu a user whose only language is L sees: L a locale name\n"
+    "                     (de_DE.UTF-8, zh_CN, C) or a language tag (de-CH, zh-Hans)\n"
     "  --render FILE.png  also draw the window into FILE.png\n"
     "  --hover N          draw label N (0..8, 8 is Exit) highlighted; needs --render\n"
     "  --preview          open the menu's window and load it again on every save of\n"
@@ -108,17 +114,23 @@ int main(int argc, char** argv) {
     double scale = 1.0;
     bool scale_given = false;
     std::vector<std::string> paths;
+    std::vector<std::string> languages = settings::user_languages();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
         } else if (arg == "--preview") {
             preview = true;
-        } else if (arg == "--render" || arg == "--hover" || arg == "--scale") {
+        } else if (arg == "--render" || arg == "--hover" || arg == "--scale" ||
+                   arg == "--language") {
             if (i + 1 >= argc)
                 return usage_error(arg + " needs a value");
             const std::string value = argv[++i];
-            if (arg == "--render")
+            if (arg == "--language") {
+                if (!check::use_language(value, languages))
+                    return usage_error("--language takes a locale name or a language tag, not " +
+                                       value);
+            } else if (arg == "--render")
                 render_path = value;
             else if (arg == "--scale" && !parse_scale(value, scale))
                 return usage_error("--scale takes a number from 1 to 4, not " + value);
@@ -158,6 +170,7 @@ int main(int argc, char** argv) {
     // The load measures and picks pictures at the render's scale, as the window there would.
     check::HeadlessPlatform platform(folder, scale);
     menu::frmTavikMain form(platform);
+    form.UserLanguages = languages;
     const check::CheckResult result = check::run_check(form);
     if (json)
         check::print_json(std::cout, form, result);

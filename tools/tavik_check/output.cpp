@@ -28,6 +28,47 @@ std::string hex_color(std::int32_t c) {
     return buf;
 }
 
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& n : names)
+        out += (out.empty() ? "" : ", ") + n;
+    return out;
+}
+
+// The user's languages, the sections searched in order (the localized ones the file has, then
+// Menu) and the section each key's value came from, in reading order.
+void print_language_json(std::ostream& out, const CheckResult& r) {
+    const auto list = [&](const std::vector<std::string>& names) {
+        std::string text;
+        for (const std::string& n : names)
+            text += (text.empty() ? "" : ", ") + json_string(n);
+        return "[" + text + "]";
+    };
+    std::vector<std::string> sections = r.facts.sections;
+    sections.push_back(settings::kMenuSection);
+    out << " \"languages\": " << list(r.languages) << ", \"sections\": " << list(sections)
+        << ",\n \"sources\": {";
+    for (std::size_t i = 0; i < r.facts.sources.size(); ++i)
+        out << (i ? ", " : "") << json_string(r.facts.sources[i].key) << ": "
+            << json_string(r.facts.sources[i].section);
+    out << "},\n";
+}
+
+void print_language_text(std::ostream& out, const CheckResult& r) {
+    std::vector<std::string> sections = r.facts.sections;
+    sections.push_back(settings::kMenuSection);
+    out << "\nLanguages: " << (r.languages.empty() ? "none" : joined(r.languages))
+        << " (sections searched: " << joined(sections) << ")";
+    for (const std::string& section : r.facts.sections) {
+        std::vector<std::string> keys;
+        for (const menu::ValueSource& source : r.facts.sources)
+            if (source.section == section)
+                keys.push_back(source.key);
+        if (!keys.empty())
+            out << "\nFrom " << section << ": " << joined(keys);
+    }
+}
+
 } // namespace
 
 void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& r) {
@@ -68,7 +109,9 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
             << ", \"action\": " << (e.has_action() ? json_string(forms::kActionName) : "null")
             << "}";
     }
-    out << "]},\n \"warnings\": [";
+    out << "]},\n";
+    print_language_json(out, r);
+    out << " \"warnings\": [";
     for (std::size_t i = 0; i < r.warnings.size(); ++i)
         out << (i ? ",\n  " : "\n  ") << "{\"key\": " << json_string(r.warnings[i].key)
             << ", \"kind\": " << json_string(r.warnings[i].kind)
@@ -79,7 +122,9 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
 void print_text(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& r) {
     const auto& s = r.settings;
     out << "Settings:  " << r.facts.SettingsPath << (r.settings_found ? "" : "  (not found)")
-        << (r.settings_found ? "\nEncoding:  " + r.encoding : "") << "\nPicture:   "
+        << (r.settings_found ? "\nEncoding:  " + r.encoding : "");
+    print_language_text(out, r);
+    out << "\nPicture:   "
         << (r.facts.picture_loaded ? r.facts.picture_path : "the designed background")
         << "\nTitle:     " << r.facts.caption << "\nItems:     " << r.facts.count
         << "\nLayout:    OffsetX " << s.OffsetX << ", OffsetY " << s.OffsetY << ", LineDistance "
