@@ -103,9 +103,8 @@ std::string tag_text(const LanguageTag& tag) {
 
 std::optional<LanguageTag> tag_from_locale(std::string_view locale) {
     const std::size_t at = locale.find('@');
-    const std::string modifier = at == std::string_view::npos
-                                     ? std::string()
-                                     : ascii_lower(locale.substr(at + 1));
+    const std::string modifier =
+        at == std::string_view::npos ? std::string() : ascii_lower(locale.substr(at + 1));
     if (is_c_locale(locale))
         return std::nullopt;
     auto tag = parse_language_tag(locale_base(locale));

@@ -11,9 +11,9 @@
 namespace settings {
 
 struct LanguageTag {
-    std::string language; // 2 or 3 letters, lower case
-    std::string script;   // 4 letters, "Hans"; empty when none was given or implied
-    std::string region;   // 2 letters upper case or 3 digits; may be empty
+    std::string language;        // 2 or 3 letters, lower case
+    std::string script;          // 4 letters, "Hans"; empty when none was given or implied
+    std::string region;          // 2 letters upper case or 3 digits; may be empty
     bool script_implied = false; // zh-CN's Hans: matched after the region's own tag
 };
 

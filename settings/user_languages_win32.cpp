@@ -14,8 +14,8 @@ constexpr DWORD kMuiLanguageName = 0x8; // MUI_LANGUAGE_NAME: "de-DE", not LANGI
 
 template <class Fn> Fn kernel32_function(const char* name) {
     const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        kernel32 != nullptr ? GetProcAddress(kernel32, name) : nullptr));
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(kernel32 != nullptr ? GetProcAddress(kernel32, name) : nullptr));
 }
 
 std::string ascii(const wchar_t* text, std::size_t length) {

@@ -39,12 +39,15 @@ unsigned window_dpi(HWND window, unsigned fallback) {
     return dpi > 0 ? dpi : fallback;
 }
 
-// The outer rectangle for the designed client area, centred on the primary screen.
-RECT centred_window(const forms::Form& form, unsigned dpi, DWORD style, DWORD ex_style) {
+// The outer rectangle for the designed client area at a DPI, centred on the primary screen.
+// The frame and caption are the system's: of the monitor's DPI, or (frame_dpi 0: a window that
+// keeps a DPI of its own) of the system's metrics.
+RECT centred_window(const forms::Form& form, unsigned dpi, unsigned frame_dpi, DWORD style,
+                    DWORD ex_style) {
     RECT r{0, 0, to_px(form.client_width(), dpi), to_px(form.client_height(), dpi)};
     using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjust = user32_function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
-    if (adjust == nullptr || !adjust(&r, style, FALSE, ex_style, dpi))
+    if (frame_dpi == 0 || adjust == nullptr || !adjust(&r, style, FALSE, ex_style, frame_dpi))
         AdjustWindowRectEx(&r, style, FALSE, ex_style);
     const int width = r.right - r.left, height = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -159,6 +162,8 @@ struct WindowProcedure {
                 return TRUE;
             break;
         case kDpiChanged:
+            if (w.keep_dpi_)
+                break;
             dpi_changed(w, wparam, lparam);
             return 0;
         case WM_CLOSE: // closing the only window by any means ends the program
@@ -225,16 +230,17 @@ bool MenuWindow::open(const wchar_t* title) {
     const bool menu = kind_ == WindowKind::Menu;
     const DWORD style = menu ? kMenuStyle : kPreviewStyle;
     const DWORD ex_style = menu ? kMenuExStyle : kPreviewExStyle;
-    const RECT r = centred_window(*form_, platform_.dpi(), style, ex_style);
+    const RECT r =
+        centred_window(*form_, platform_.dpi(), keep_dpi_ ? 0 : platform_.dpi(), style, ex_style);
     if (CreateWindowExW(ex_style, kClassName, title, style, r.left, r.top, r.right - r.left,
                         r.bottom - r.top, nullptr, nullptr, instance_, this) == nullptr)
         return false;
     platform_.attach(window_);
     accessibility_ = std::make_unique<Accessibility>(window_, *form_, platform_);
-    const unsigned dpi = window_dpi(window_, platform_.dpi());
+    const unsigned dpi = keep_dpi_ ? platform_.dpi() : window_dpi(window_, platform_.dpi());
     if (dpi != platform_.dpi()) { // a monitor whose DPI differs from the system's
         platform_.set_dpi(dpi);
-        const RECT scaled = centred_window(*form_, dpi, style, ex_style);
+        const RECT scaled = centred_window(*form_, dpi, dpi, style, ex_style);
         SetWindowPos(window_, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
                      scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }

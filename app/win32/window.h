@@ -44,6 +44,8 @@ public:
     // Makes the window, centred on the primary screen, sized for its monitor's DPI, and shows
     // it. false when the system makes none.
     bool open(const wchar_t* title);
+    // Keeps the platform's DPI whatever the monitor's (the preview's --scale); before open().
+    void keep_dpi() { keep_dpi_ = true; }
     HWND window() const { return window_; }
 
     // A fresh form from a new load: painted, hit-tested and read by screen readers from now on.
@@ -57,6 +59,7 @@ private:
     forms::Form* form_;
     WindowKind kind_;
     WindowHooks* hooks_;
+    bool keep_dpi_ = false;
     HWND window_ = nullptr;
     std::unique_ptr<Accessibility> accessibility_; // once the window exists
 };

@@ -64,7 +64,7 @@ TEST(LanguageTag, TheEnvironmentAsGettextReadsIt) {
         {"", nullptr, nullptr, "ja_JP", {"ja-JP"}},
         {"de_CH:fr:de", nullptr, nullptr, "en_US.UTF-8", {"de-CH", "fr", "de"}},
         {"pt_BR:pt_BR:xx-bad-tag:pt", "en_GB.UTF-8", nullptr, nullptr, {"pt-BR", "pt"}},
-        {"de", "C.UTF-8", nullptr, "de_DE", {}}, // C with a codeset is C (glibc 2.35)
+        {"de", "C.UTF-8", nullptr, "de_DE", {}},        // C with a codeset is C (glibc 2.35)
         {"de:C:fr", nullptr, nullptr, "en_US", {"de"}}, // C ends the search
         {"de", nullptr, nullptr, nullptr, {}},          // LANGUAGE is ignored in the C locale
         {"de", "C", "de_DE", "de_DE", {}},
@@ -73,8 +73,7 @@ TEST(LanguageTag, TheEnvironmentAsGettextReadsIt) {
         {nullptr, nullptr, nullptr, nullptr, {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(settings::languages_from_environment(c.language, c.lc_all, c.lc_messages,
-                                                       c.lang),
+        EXPECT_EQ(settings::languages_from_environment(c.language, c.lc_all, c.lc_messages, c.lang),
                   c.want)
             << (c.language ? c.language : "-") << " " << (c.lc_all ? c.lc_all : "-") << " "
             << (c.lc_messages ? c.lc_messages : "-") << " " << (c.lang ? c.lang : "-");
@@ -84,9 +83,9 @@ TEST(LanguageTag, WindowsNamesAndLanguageIds) {
     struct Case {
         List names, want;
     } cases[] = {
-        {{"de-DE", "en-US"}, {"de-DE", "en-US"}},     // GetUserPreferredUILanguages
+        {{"de-DE", "en-US"}, {"de-DE", "en-US"}}, // GetUserPreferredUILanguages
         {{"zh-TW", "zh-Hant-TW"}, {"zh-TW", "zh-Hant-TW"}},
-        {{"de_DE"}, {"de-DE"}},                        // GetLocaleInfo's language_country
+        {{"de_DE"}, {"de-DE"}}, // GetLocaleInfo's language_country
         {{"", "x", "en-US", "EN-us"}, {"en-US"}},
     };
     for (const Case& c : cases)
@@ -94,8 +93,8 @@ TEST(LanguageTag, WindowsNamesAndLanguageIds) {
 }
 
 TEST(MenuSections, EachLanguageFromItsMostSpecificTagToThePlainest) {
-    const List file = {"autorun", "Menu", "Menu.de", "MENU.DE_ch", "Menu.fr", "Menu.zh-Hans",
-                       "Menu.zh-TW", "Menu.German", "Menu.", "Menus.de"};
+    const List file = {"autorun",      "Menu",       "Menu.de",     "MENU.DE_ch", "Menu.fr",
+                       "Menu.zh-Hans", "Menu.zh-TW", "Menu.German", "Menu.",      "Menus.de"};
     struct Case {
         List languages, want;
     } cases[] = {
@@ -104,7 +103,7 @@ TEST(MenuSections, EachLanguageFromItsMostSpecificTagToThePlainest) {
         {{"fr", "de-CH", "de"}, {"Menu.fr", "MENU.DE_ch", "Menu.de"}},
         {{"zh-CN"}, {"Menu.zh-Hans"}},
         {{"zh-SG"}, {"Menu.zh-Hans"}},
-        {{"zh-HK"}, {}},  // zh-Hant is not in the file, zh-TW is another place
+        {{"zh-HK"}, {}}, // zh-Hant is not in the file, zh-TW is another place
         {{"zh-TW"}, {"Menu.zh-TW"}},
         {{"ja-JP", "en"}, {}},
         {{}, {}},

@@ -16,7 +16,7 @@ protected:
     // A preview of the fixture's folder on the fake shell; the load is the caller's.
     check::Preview& open(bool json = false) {
         preview_ = std::make_unique<check::Preview>(
-            platform, check::PreviewOptions{platform.folder, json}, out);
+            platform, check::PreviewOptions{platform.folder, json, {}, 1.0, false}, out);
         return *preview_;
     }
     void write(const std::string& menu_lines) {

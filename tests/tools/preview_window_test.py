@@ -5,9 +5,11 @@ is saved in place, renamed over, deleted and recreated; its picture is named and
 binary junk and a good file follow. Each time the window must show what `--render` draws of
 the folder as it now is, and the printed report must follow. Then: no load and no CPU while
 idle, a click that prints and starts nothing, Exit that only prints, the overlay
-key, and a close request that ends the preview with status 0.
-Usage: preview_window_test.py gtk TAVIK_CHECK X_PROBE
-       preview_window_test.py wine STATE_DIR TAVIK_CHECK_EXE HELPERS_DIR"""
+key, and a close request that ends the preview with status 0. Both run with --language de-CH
+(a [Menu.de] title), the Linux tool in a German locale (its JSON numbers stay "13.5"); SCALE
+adds --scale to the preview and the renders.
+Usage: preview_window_test.py gtk TAVIK_CHECK X_PROBE [SCALE]
+       preview_window_test.py wine STATE_DIR TAVIK_CHECK_EXE HELPERS_DIR [SCALE]"""
 import json
 import os
 import shutil
@@ -24,19 +26,23 @@ sys.path.insert(0, os.path.join(HERE, "..", "win32"))
 import desktop  # noqa: E402
 from desktop import END, SHOW, Timeout, process_gone, wait_for  # noqa: E402
 from disc_files import write_files  # noqa: E402
+from locales import compiled_locales  # noqa: E402
 import screen  # noqa: E402
 
-CLIENT = (497, 374)
-FRAME = 3  # the render's frame around the client
+CLIENT = (497, 374)  # at scale 1
+FRAME = 3  # the frame around the client at scale 1
+LANGUAGE = ["--language", "de-CH"]
 CYAN = (0, 255, 255)  # the overlay's colour
 RECORDER = "#!/bin/sh\necho \"$@\" >> \"$(dirname \"$0\")/record.txt\"\n"
 
 
-def settings(caption, picture=None, recorder="tools/record.sh"):
+def settings(caption, picture=None, recorder="tools/record.sh", german=None):
     lines = ["[Menu]", f"Caption={caption}", "NrOfItems=1", "OffsetX=600", "OffsetY=1500",
              f"Item1=Record,{recorder} clicked"]
     if picture:
         lines.insert(1, f"Picture={picture}")
+    if german:
+        lines += ["[Menu.de]", f"Caption={german}"]
     return "\r\n".join(lines) + "\r\n"
 
 
@@ -84,6 +90,8 @@ STEPS = [
     ("picture rewritten, same size", "pic.bmp", in_place, bmp((40, 160, 40)), "Echo"),
     ("binary junk", "autorun.inf", in_place, JUNK, ""),
     ("good again", "autorun.inf", rename_over, settings("Foxtrot"), "Foxtrot"),
+    ("a [Menu.de] title", "autorun.inf", in_place, settings("Golf", german="Golf auf Deutsch"),
+     "Golf auf Deutsch"),
 ]
 
 
@@ -124,26 +132,30 @@ class GtkSide:
     """The Linux tool on a private Xvfb; the window's frame is drawn by the program."""
     klass, json = "tavik-check", True
 
-    def __init__(self, tool, probe):
-        self.tool, self.probe = tool, probe
+    def __init__(self, scale, tool, probe):
+        self.scale, self.tool, self.probe = scale, tool, probe
+        self.options = LANGUAGE + (["--scale", str(scale)] if scale != 1 else [])
         self.display = desktop.Display().__enter__()
         self.desk = self.display
-        self.env = dict(self.display.env, NO_AT_BRIDGE="1")
+        # A German desktop: GTK takes the user's locale, the report's numbers must not.
+        self.env = dict(self.display.env, NO_AT_BRIDGE="1", LC_ALL="de_DE.UTF-8",
+                        LOCPATH=compiled_locales(["de_DE.UTF-8"]))
 
     def recorder(self, folder):
         write_files(folder, {"tools/record.sh": RECORDER}, executable=("tools/record.sh",))
         return "tools/record.sh"
 
     def start(self, folder, out):
-        return subprocess.Popen([self.tool, "--preview", "--json", folder], env=self.env,
-                                stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        return subprocess.Popen([self.tool, "--preview", "--json", *self.options, folder],
+                                env=self.env, stdout=out, stderr=subprocess.STDOUT,
+                                stdin=subprocess.DEVNULL)
 
     def client_origin(self, window):
         x, y, _, _ = self.desk.geometry(window)
-        return x + FRAME, y + FRAME
+        return x + FRAME * self.scale, y + FRAME * self.scale
 
     def render(self, folder, png):
-        subprocess.run([self.tool, "--render", png, folder], env=self.env,
+        subprocess.run([self.tool, "--render", png, *self.options, folder], env=self.env,
                        capture_output=True, timeout=60)
 
     def close(self, window):
@@ -158,9 +170,10 @@ class WineSide:
     caption and frame out, so the X window is the client area."""
     klass, json = "tavik-check.exe", False
 
-    def __init__(self, state, tool, helpers):
+    def __init__(self, scale, state, tool, helpers):
         from wine_suite import wine_environment
-        self.tool, self.helpers = tool, helpers
+        self.scale, self.tool, self.helpers = scale, tool, helpers
+        self.options = LANGUAGE + (["--scale", str(scale)] if scale != 1 else [])
         self.env = wine_environment(state)
         with open(os.path.join(state, "suite.json")) as f:
             self.env["DISPLAY"] = json.load(f)["display"]
@@ -178,9 +191,9 @@ class WineSide:
         return "tools\\record.exe"
 
     def start(self, folder, out):
-        return subprocess.Popen([self.env["WINE"], self.tool, "--preview", self.wine_path(folder)],
-                                env=self.env, stdout=out, stderr=subprocess.STDOUT,
-                                stdin=subprocess.DEVNULL)
+        return subprocess.Popen([self.env["WINE"], self.tool, "--preview", *self.options,
+                                 self.wine_path(folder)], env=self.env, stdout=out,
+                                stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
 
     def client_origin(self, window):
         x, y, _, _ = self.desk.geometry(window)
@@ -188,8 +201,8 @@ class WineSide:
 
     def render(self, folder, png):
         subprocess.run([self.env["WINE"], self.tool, "--render", self.wine_path(png),
-                        self.wine_path(folder)], env=self.env, capture_output=True,
-                       stdin=subprocess.DEVNULL, timeout=60)
+                        *self.options, self.wine_path(folder)], env=self.env,
+                       capture_output=True, stdin=subprocess.DEVNULL, timeout=60)
 
     def close(self, window):
         subprocess.run([self.env["WINE"], os.path.join(self.helpers, "win_probe.exe"), "close"],
@@ -207,10 +220,13 @@ def cpu_seconds(proc):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def client_of_render(png):
-    raw = subprocess.run(["convert", png, "-crop", f"{CLIENT[0]}x{CLIENT[1]}+{FRAME}+{FRAME}",
-                          "+repage", "-depth", "8", "rgb:-"], capture_output=True,
-                         check=True).stdout
+def client_of_render(png, client):
+    """The render's client area: inside the frame, whatever width the frame has at the scale."""
+    w, h = map(int, subprocess.run(["identify", "-format", "%w %h", png], capture_output=True,
+                                   text=True, check=True).stdout.split())
+    crop = f"{client[0]}x{client[1]}+{(w - client[0]) // 2}+{(h - client[1]) // 2}"
+    raw = subprocess.run(["convert", png, "-crop", crop, "+repage", "-depth", "8", "rgb:-"],
+                         capture_output=True, check=True).stdout
     os.remove(png)
     return raw
 
@@ -237,12 +253,14 @@ def run(side):
         proc = side.start(folder, out)  # no autorun.inf yet: the defaults' menu
         window = side.desk.find_window(side.klass)
         origin = side.client_origin(window)
-        grab = lambda: screen.grab(side.desk, (*origin, *CLIENT)).raw  # noqa: E731
+        px = lambda n: round(n * side.scale)  # noqa: E731  designed pixels at the scale
+        client = (px(CLIENT[0]), px(CLIENT[1]))
+        grab = lambda: screen.grab(side.desk, (*origin, *client)).raw  # noqa: E731
 
         def shows(what, title, loads_before):
             png = os.path.join(work, "render.png")
             side.render(folder, png)
-            want = client_of_render(png)
+            want = client_of_render(png, client)
             try:
                 wait_for(lambda: grab() == want, SHOW, what=f"the window to show: {what}")
                 expect(True, f"{what}: the window shows the render's pixels")
@@ -276,14 +294,14 @@ def run(side):
         expect(spent < 0.5, f"idle for 3 s: {spent:.2f} s of CPU (generous: a poll loop spins)")
 
         # A click prints what would start and starts nothing; Exit prints and ends nothing.
-        side.desk.move(origin[0] + 50, origin[1] + 108)  # inside Item1: 40 px, 100 px
-        side.desk.click(origin[0] + 50, origin[1] + 108)
+        side.desk.move(origin[0] + px(50), origin[1] + px(108))  # inside Item1: 40 px, 100 px
+        side.desk.click(origin[0] + px(50), origin[1] + px(108))
         wait_for(lambda: report.clicks(), SHOW, what="the click's report")
         click = report.clicks()[-1]
         printed = (click["command"] == recorder + " clicked" and click["started"] is False
                    if side.json else '"Record": nothing started' in click)
         expect(printed, f"the click printed: {click}")
-        side.desk.click(origin[0] + 455, origin[1] + 345)  # Exit, designed at 440, 336 px
+        side.desk.click(origin[0] + px(455), origin[1] + px(345))  # Exit, at 440, 336 px
         wait_for(lambda: len(report.clicks()) == 2, SHOW, what="Exit's report")
         exit_click = report.clicks()[-1]
         expect((exit_click.get("exit") is True) if side.json else "would end the menu"
@@ -296,8 +314,8 @@ def run(side):
         for on in (True, False):
             side.desk.run("xdotool", "key", "o")
             wait_for(lambda: report.overlay()[-1:] == [on], SHOW, what=f"overlay {on}")
-            cyan = lambda: screen.grab(side.desk, (*origin, *CLIENT)).count(  # noqa: E731
-                (0, 0, *CLIENT), CYAN)
+            cyan = lambda: screen.grab(side.desk, (*origin, *client)).count(  # noqa: E731
+                (0, 0, *client), CYAN)
             try:
                 wait_for(lambda: (cyan() > 200) == on, SHOW, what=f"overlay pixels {on}")
                 expect(True, f"overlay {'on' if on else 'off'}: the boxes {'show' if on else 'go'}")
@@ -324,12 +342,12 @@ def run(side):
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[1] == "gtk":
-        side = GtkSide(*sys.argv[2:4])
-    elif len(sys.argv) == 5 and sys.argv[1] == "wine":
-        side = WineSide(*sys.argv[2:5])
-    else:
+    kind, args = sys.argv[1] if len(sys.argv) > 1 else "", sys.argv[2:]
+    fixed = {"gtk": 2, "wine": 3}.get(kind)
+    if fixed is None or len(args) not in (fixed, fixed + 1):
         sys.exit(__doc__)
+    scale = float(args[fixed]) if len(args) > fixed else 1
+    side = (GtkSide if kind == "gtk" else WineSide)(scale, *args[:fixed])
     failures = run(side)
     print(f"{len(failures)} failed" if failures else "all passed")
     sys.exit(1 if failures else 0)

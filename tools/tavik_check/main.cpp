@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]]\n"
     "                   [DIR|FILE]\n"
-    "       tavik-check --preview [--json] [DIR|FILE]\n"
+    "       tavik-check --preview [--json] [--language L] [--scale N] [DIR|FILE]\n"
     "       tavik-check --help | --version\n"
     "\n"
     "Prints the menu that autorun.inf in DIR (default: the current folder) gives, and every\n"
@@ -44,7 +44,8 @@ constexpr const char* kUsage =
     "                     start; the O key shows label boxes, indexes and the pointer\n"
     "                     in twips; closing the window ends it (status 0)\n"
     "  --scale N          draw at N times the designed size (1 to 4: 1.5 is 150 %), with the\n"
-    "                     pictures a screen of that scale shows; needs --render\n"
+    "                     pictures a screen of that scale shows; needs --render or\n"
+    "                     --preview\n"
     "  --help             this text\n"
     "  --version          the version\n"
     "\n"
@@ -155,8 +156,8 @@ int main(int argc, char** argv) {
         return usage_error("--hover needs --render");
     if (preview && !render_path.empty())
         return usage_error("--preview draws the window itself: no --render");
-    if (scale_given && render_path.empty())
-        return usage_error("--scale needs --render");
+    if (scale_given && render_path.empty() && !preview)
+        return usage_error("--scale needs --render or --preview");
     std::string error;
     const std::string folder = disc_folder(paths.empty() ? "." : paths[0], error);
     if (folder.empty()) {
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
     }
 
     if (preview)
-        return check::run_preview({folder, json});
+        return check::run_preview({folder, json, languages, scale, scale_given});
 
     // The load measures and picks pictures at the render's scale, as the window there would.
     check::HeadlessPlatform platform(folder, scale);

@@ -59,6 +59,7 @@ Preview::Preview(forms::Platform& shell, PreviewOptions options, std::ostream& o
 std::unique_ptr<menu::frmTavikMain> Preview::reload() {
     settings::forget_ini_files(); // a rewrite may keep the size and the time stamp
     auto fresh = std::make_unique<menu::frmTavikMain>(*this);
+    fresh->UserLanguages = options_.languages;
     last_ = run_check(*fresh);
     ++loads_;
     if (options_.json) {

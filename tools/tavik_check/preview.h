@@ -17,8 +17,11 @@
 namespace check {
 
 struct PreviewOptions {
-    std::string folder; // the disc folder, as the menu's text
-    bool json = false;  // one JSON object a line instead of text
+    std::string folder;                 // the disc folder, as the menu's text
+    bool json = false;                  // one JSON object a line instead of text
+    std::vector<std::string> languages; // the user's, or those of --language
+    double scale = 1.0;                 // --scale: device pixels per designed pixel
+    bool scale_given = false;           // else the screen's own
 };
 
 // A file a load read: its folder and its name (compared ignoring ASCII case, as the menu
@@ -57,6 +60,7 @@ public:
     // forms::Platform: the shell's services, and clicks that only print.
     forms::Extent measure_text(std::string_view text, const forms::Font& font) override;
     void invalidate(const forms::Rect& area) override { shell_.invalidate(area); }
+    double scale() const override { return shell_.scale(); }
     std::shared_ptr<const forms::Picture> load_picture(const std::string& path) override;
     void set_cursor(forms::Cursor cursor) override { shell_.set_cursor(cursor); }
     std::string executable_folder() override { return options_.folder; }

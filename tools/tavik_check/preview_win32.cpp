@@ -123,9 +123,13 @@ private:
 
 class Win32Preview final : public win32_shell::WindowHooks {
 public:
+    // --scale draws at that scale's DPI on any monitor; else at the monitor's, as setup.exe.
     Win32Preview(HINSTANCE instance, const PreviewOptions& options)
-        : instance_(instance), platform_(instance, fonts_, screen_dpi()),
-          painter_(instance, fonts_), preview_(platform_, options, std::cout) {}
+        : instance_(instance),
+          platform_(instance, fonts_,
+                    options.scale_given ? win32_shell::dpi_for(options.scale) : screen_dpi()),
+          painter_(instance, fonts_), preview_(platform_, options, std::cout),
+          fixed_dpi_(options.scale_given) {}
 
     int run();
 
@@ -155,6 +159,7 @@ private:
     win32_shell::Painter painter_;
     Preview preview_;
     std::unique_ptr<win32_shell::MenuWindow> window_;
+    bool fixed_dpi_;
     std::list<FolderWatch> watches_;
     std::vector<WatchedFile> files_;
 };
@@ -253,6 +258,8 @@ int Win32Preview::run() {
     reload(); // the first load, before the window is first shown, as in the menu
     window_ = std::make_unique<win32_shell::MenuWindow>(
         instance_, platform_, painter_, preview_.form(), win32_shell::WindowKind::Preview, this);
+    if (fixed_dpi_)
+        window_->keep_dpi();
     const std::wstring title =
         L"Tavik preview: " + win32_shell::to_wide(preview_.executable_folder());
     if (!window_->open(title.c_str())) {
