@@ -12,11 +12,14 @@
             ".previous\n")
 
 TAVIK_EMBED(tavik_background_bmp, TAVIK_BACKGROUND_BMP);
+TAVIK_EMBED(tavik_background_2x_png, TAVIK_BACKGROUND_2X_PNG);
 TAVIK_EMBED(tavik_hand_cur, TAVIK_HAND_CUR);
 
 extern "C" {
 extern const unsigned char tavik_background_bmp_begin[];
 extern const unsigned char tavik_background_bmp_end[];
+extern const unsigned char tavik_background_2x_png_begin[];
+extern const unsigned char tavik_background_2x_png_end[];
 extern const unsigned char tavik_hand_cur_begin[];
 extern const unsigned char tavik_hand_cur_end[];
 }
@@ -25,6 +28,10 @@ namespace assets {
 
 std::span<const unsigned char> background_bmp() {
     return {tavik_background_bmp_begin, tavik_background_bmp_end};
+}
+
+std::span<const unsigned char> background_2x_png() {
+    return {tavik_background_2x_png_begin, tavik_background_2x_png_end};
 }
 
 std::span<const unsigned char> hand_cur() {

@@ -8,6 +8,8 @@
 namespace assets {
 
 std::span<const unsigned char> background_bmp();
+// The same drawing at twice the size (1000 x 750), as a PNG, for scaled screens.
+std::span<const unsigned char> background_2x_png();
 std::span<const unsigned char> hand_cur();
 
 } // namespace assets

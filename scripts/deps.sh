@@ -16,6 +16,7 @@ packages=(
   sway grim xwayland kwin-wayland breeze mutter pipewire pipewire-bin wireplumber
   gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   zenity dbus-user-session python3-dbus libwayland-dev wayland-protocols plasma-wayland-protocols
+  nemo caja libglib2.0-bin shared-mime-info xdg-utils
 )
 if [ "${1:-}" = "--run-only" ]; then
   # What configuring the linux preset needs (its test and benchmark folders are part of it).

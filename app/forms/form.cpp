@@ -68,6 +68,18 @@ void Form::set_picture(const std::string& path) {
     auto picture = platform_->load_picture(path);
     require(picture != nullptr, FailureKind::NotAPicture, "picture cannot be loaded");
     picture_ = std::move(picture);
+    picture_path_ = path;
+    platform_->invalidate(Rect{0, 0, client_width_, client_height_});
+}
+
+void Form::scale_changed() {
+    for (Label& l : plain_)
+        l.remeasure();
+    for (int i = 0; i <= array_.UBound(); ++i)
+        array_.find(i)->remeasure();
+    if (!picture_path_.empty())
+        if (auto picture = platform_->load_picture(picture_path_))
+            picture_ = std::move(picture);
     platform_->invalidate(Rect{0, 0, client_width_, client_height_});
 }
 

@@ -56,6 +56,12 @@ public:
     // Loads and shows a picture file. Failure when it cannot be loaded; the old picture stays.
     void set_picture(const std::string& path);
 
+    // The platform's scale changed (the window went to a screen of another DPI): every
+    // self-sizing label is measured again and the picture loaded again for the new scale, as
+    // if the form had been loaded there. A picture that no longer loads leaves
+    // the one shown.
+    void scale_changed();
+
     const std::vector<Label>& plain_labels() const { return plain_; }
     // Every label bottom to top: the picture lies below them all, then the plain labels, then
     // the array in index order. Shells paint in this order; the mouse goes to the topmost.
@@ -93,6 +99,7 @@ private:
     float client_height_;
     std::int32_t back_color_;
     std::shared_ptr<const Picture> picture_;
+    std::string picture_path_; // the file picture_ came from
     std::vector<Label> plain_;
     LabelArray array_;
     std::int16_t pressed_ = -1; // array label under a left press, until its release

@@ -60,6 +60,10 @@ public:
 
     bool auto_size() const { return auto_size_; }
 
+    // The platform measures text differently now (another DPI): a self-sizing box is fitted
+    // again when next asked for. Repaints nothing: the caller repaints the whole form.
+    void remeasure() noexcept { stale_ = stale_ || auto_size_; }
+
     // While deferred, changes are kept without measuring or repainting; resuming measures once
     // and repaints what changed. A load of many changes pays one measurement per label.
     void defer_layout();

@@ -28,9 +28,17 @@ enum class Cursor { Arrow, Hand };
 // A decoded picture; each shell keeps its own pixels in a subclass.
 class Picture {
 public:
+    explicit Picture(int density = 1) : density_(density) {}
     virtual ~Picture() = default;
+    // Its own pixels.
     virtual int width_px() const = 0;
     virtual int height_px() const = 0;
+    // Its pixels per designed pixel: 2 for a NAME@2x file, which covers what half its pixel
+    // size covers at 100 %.
+    int density() const { return density_; }
+
+private:
+    int density_;
 };
 
 class Platform {
@@ -47,7 +55,9 @@ public:
     // scale of 2. Text is measured and pictures are picked for it. Never fails.
     virtual double scale() const { return 1.0; }
 
-    // Decodes a picture file; nullptr when the file is missing or not a picture.
+    // Decodes a picture file for drawing at scale(): above 1 from its larger rendition beside
+    // it when there is one of the right size (see picture_scale.h), else the file itself;
+    // nullptr when the file is missing or not a picture.
     virtual std::shared_ptr<const Picture> load_picture(const std::string& path) = 0;
 
     // Shows this cursor over the client from now on. Never fails.

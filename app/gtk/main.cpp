@@ -1,6 +1,7 @@
 // setup on Linux: GTK start-up (X11, or under Wayland the backend that gives the design's
 // window on this session), the load, then the window of app/gtk/window; screen readers see it
-// through app/gtk/accessible. No keys, no dialogs, no DPI changes (a fixed 96 DPI).
+// through app/gtk/accessible. No keys, no dialogs. The window is laid out at 96 DPI and drawn
+// at GDK's scale, with the pictures of that scale.
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
@@ -32,6 +33,7 @@ struct Shell {
 
 int run(const char* program) {
     static Shell shell(program); // lives until the process ends, as the form must
+    shell.platform.set_scale(gtk_shell::opening_scale());
     last_guard([] {
         shell.form.UserLanguages = settings::user_languages();
         shell.form.Form_Load(); // before the window is first shown
@@ -43,7 +45,8 @@ int run(const char* program) {
 }
 
 #ifdef GDK_WINDOWING_WAYLAND
-// The largest scale of the compositor's outputs; 0 when no compositor answers.
+// The largest scale of the compositor's outputs (0 when no compositor answers), and whether it
+// offers org_kde_plasma_shell.
 void on_output_scale(void* data, wl_output*, std::int32_t factor) {
     int& largest = *static_cast<int*>(data);
     largest = std::max(largest, static_cast<int>(factor));
@@ -64,25 +67,28 @@ const wl_output_listener& output_listener() {
 
 struct OutputScan {
     int largest_scale = 0;
+    bool plasma_shell = false; // KWin's: the task list and the switcher can be left natively
     std::vector<wl_output*> outputs;
 };
 
 void on_global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                std::uint32_t version) {
+    auto& scan = *static_cast<OutputScan*>(data);
+    if (std::strcmp(interface, "org_kde_plasma_shell") == 0)
+        scan.plasma_shell = true;
     if (std::strcmp(interface, wl_output_interface.name) != 0 || version < 2)
         return;
-    auto& scan = *static_cast<OutputScan*>(data);
     auto* output =
         static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
     wl_output_add_listener(output, &output_listener(), &scan.largest_scale);
     scan.outputs.push_back(output);
 }
 
-int largest_output_scale() {
+OutputScan scan_outputs() {
+    OutputScan scan;
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr)
-        return 0;
-    OutputScan scan;
+        return scan;
     wl_registry_listener listener{};
     listener.global = on_global;
     listener.global_remove = [](void*, wl_registry*, std::uint32_t) {};
@@ -95,16 +101,19 @@ int largest_output_scale() {
         scan.largest_scale = std::max(scan.largest_scale, 1);
     for (wl_output* output : scan.outputs)
         wl_output_destroy(output);
+    scan.outputs.clear();
     wl_registry_destroy(registry);
     wl_display_disconnect(display);
-    return scan.largest_scale;
+    return scan;
 }
 #endif
 
 // Under Wayland with XWayland at hand, the X11 backend gets what no Wayland protocol gives an
-// ordinary client of mutter or KWin: a position of its own and the skip-taskbar hint. XWayland
-// draws at scale 1 though, and a scaled output then shows the window enlarged and blurred (or
-// half its size): there native Wayland keeps it sharp. A backend the user chose stays.
+// ordinary client of mutter: a position of its own and the skip-taskbar hint. XWayland draws at
+// scale 1 though, and a scaled output then shows the window enlarged and blurred (or half its
+// size): there native Wayland keeps it sharp. KWin centres the window and offers
+// org_kde_plasma_shell (off the task list and the switcher, which X11 hints leave it in): native
+// at every scale. A backend the user chose stays.
 void choose_backend() {
 #ifdef GDK_WINDOWING_WAYLAND
     const char* chosen = std::getenv("GDK_BACKEND");
@@ -113,7 +122,8 @@ void choose_backend() {
     if ((chosen != nullptr && *chosen != '\0') || wayland == nullptr || *wayland == '\0' ||
         x11 == nullptr || *x11 == '\0')
         return;
-    if (largest_output_scale() == 1)
+    const OutputScan scan = scan_outputs();
+    if (scan.largest_scale == 1 && !scan.plasma_shell)
         gdk_set_allowed_backends("x11,wayland");
 #endif
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/forms/colors.h"
+#include "app/forms/picture_scale.h"
 #include "app/gtk/picture.h"
 #include "app/gtk/text.h"
 #include "app/gtk/units.h"
@@ -43,10 +44,10 @@ void ring(cairo_t* cr, PixelSize outer, int inset, int top_left, int bottom_righ
     cairo_fill(cr);
 }
 
-void paint_picture(cairo_t* cr, const forms::Form& form) {
+void paint_picture(cairo_t* cr, const forms::Form& form, double scale) {
     const PixbufPicture* picture = dynamic_cast<const PixbufPicture*>(form.picture().get());
     if (!form.picture())
-        picture = designed_background();
+        picture = designed_background(forms::designed_density(scale));
     if (picture == nullptr)
         return;
     cairo_set_source_surface(cr, picture->surface(), 0, 0);
@@ -90,24 +91,24 @@ void paint_frame(cairo_t* cr, PixelSize outer) {
     cairo_restore(cr);
 }
 
-void paint_client(cairo_t* cr, const forms::Form& form) {
+void paint_client(cairo_t* cr, const forms::Form& form, double scale) {
     const PixelSize client = client_size_px(form);
     cairo_save(cr);
     cairo_rectangle(cr, 0, 0, client.width, client.height);
     cairo_clip(cr);
     set_color(cr, forms::to_bgr(form.back_color(), forms::classic_system_color));
     cairo_paint(cr);
-    paint_picture(cr, form);
+    paint_picture(cr, form, scale);
     for (const forms::StackedLabel& layer : form.stacking()) // the order the mouse sees
         paint_label(cr, *layer.label);
     cairo_restore(cr);
 }
 
-void paint_window(cairo_t* cr, const forms::Form& form) {
+void paint_window(cairo_t* cr, const forms::Form& form, double scale) {
     paint_frame(cr, outer_size_px(form));
     cairo_save(cr);
     cairo_translate(cr, kFramePx, kFramePx);
-    paint_client(cr, form);
+    paint_client(cr, form, scale);
     cairo_restore(cr);
 }
 
@@ -119,7 +120,7 @@ bool render_png(const forms::Form& form, const std::string& path, double scale) 
     // Drawn in window pixels, as GTK's buffers of a scaled window take them.
     cairo_surface_set_device_scale(surface, scale, scale);
     cairo_t* cr = cairo_create(surface);
-    paint_window(cr, form);
+    paint_window(cr, form, scale);
     cairo_destroy(cr);
     const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/forms/picture_scale.h"
 #include "assets/embedded_assets.h"
 #include "settings/path_case.h"
 
@@ -72,33 +73,51 @@ cairo_surface_t* surface_from_pixbuf(GdkPixbuf* pixbuf, int w, int h) {
 
 } // namespace
 
-PixbufPicture::PixbufPicture(const GObjectPtr<GdkPixbuf>& pixbuf)
-    : width_(gdk_pixbuf_get_width(pixbuf.get())), height_(gdk_pixbuf_get_height(pixbuf.get())),
-      surface_(surface_from_pixbuf(pixbuf.get(), std::min(width_, kMaxShownSide),
-                                   std::min(height_, kMaxShownSide))) {}
+PixbufPicture::PixbufPicture(const GObjectPtr<GdkPixbuf>& pixbuf, int density)
+    : forms::Picture(density), width_(gdk_pixbuf_get_width(pixbuf.get())),
+      height_(gdk_pixbuf_get_height(pixbuf.get())),
+      surface_(surface_from_pixbuf(pixbuf.get(), std::min(width_, kMaxShownSide * density),
+                                   std::min(height_, kMaxShownSide * density))) {
+    // Drawn in window pixels: `density` of its pixels to each of them.
+    cairo_surface_set_device_scale(surface_.get(), density, density);
+}
 
 PixbufPicture::PixbufPicture(cairo_surface_t* surface)
     : width_(cairo_image_surface_get_width(surface)),
       height_(cairo_image_surface_get_height(surface)), surface_(surface) {}
 
-std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) {
-    if (path.empty() || path.find('\0') != std::string::npos)
-        return nullptr;
-    std::string unix_path = path;
-    std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
-    unix_path = settings::resolve_case_insensitive(unix_path);
-    // Only a regular file whose header declares a sane size goes to the decoder, as on Win32.
+namespace {
+
+struct PixelCount {
+    int width = 0;
+    int height = 0;
+};
+
+// The size of a file fit to decode: a regular file whose header declares a sane size and that
+// a loader knows. Reads the head and asks the loader for the size; decodes nothing.
+std::optional<PixelCount> decodable_size(const std::string& unix_path) {
     const auto head = file_head(unix_path);
     if (!head)
-        return nullptr;
+        return std::nullopt;
     const forms::PictureHeader header = forms::read_picture_header(*head);
     if (!forms::picture_size_acceptable(header))
-        return nullptr;
-    int width = 0, height = 0;
-    if (gdk_pixbuf_get_file_info(unix_path.c_str(), &width, &height) == nullptr)
-        return nullptr; // no loader knows it
+        return std::nullopt;
+    PixelCount size;
+    if (gdk_pixbuf_get_file_info(unix_path.c_str(), &size.width, &size.height) == nullptr)
+        return std::nullopt; // no loader knows it
     if (header.kind == forms::PictureKind::Unknown &&
-        !forms::picture_size_within_limits(width, height))
+        !forms::picture_size_within_limits(size.width, size.height))
+        return std::nullopt;
+    return size;
+}
+
+// Decodes a file at a density; a rendition (density above 1) must be that many times `base`.
+std::shared_ptr<const PixbufPicture> decode_file(const std::string& unix_path, int density,
+                                                 PixelCount base) {
+    // Only a regular file whose header declares a sane size goes to the decoder, as on Win32.
+    const auto size = decodable_size(unix_path);
+    if (!size || (density > 1 && !forms::rendition_fits(size->width, size->height, base.width,
+                                                        base.height, density)))
         return nullptr;
     GError* error = nullptr;
     GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new_from_file(unix_path.c_str(), &error));
@@ -109,7 +128,31 @@ std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path) 
     if (!pixbuf || !forms::picture_size_within_limits(gdk_pixbuf_get_width(pixbuf.get()),
                                                       gdk_pixbuf_get_height(pixbuf.get())))
         return nullptr;
-    return std::make_shared<const PixbufPicture>(pixbuf);
+    if (density > 1 && !forms::rendition_fits(gdk_pixbuf_get_width(pixbuf.get()),
+                                              gdk_pixbuf_get_height(pixbuf.get()), base.width,
+                                              base.height, density))
+        return nullptr;
+    return std::make_shared<const PixbufPicture>(pixbuf, density);
+}
+
+} // namespace
+
+std::shared_ptr<const PixbufPicture> load_picture_file(const std::string& path, double scale) {
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return nullptr;
+    std::string unix_path = path;
+    std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
+    const std::string resolved = settings::resolve_case_insensitive(unix_path);
+    if (scale > 1.0) {
+        // A rendition counts against the 1x picture's size, read from its header: at 100 %
+        // nothing but the named file is opened, above it the 1x file is never decoded.
+        if (const auto base = decodable_size(resolved))
+            for (const forms::Rendition& r : forms::larger_renditions(unix_path, scale))
+                if (auto picture =
+                        decode_file(settings::resolve_case_insensitive(r.path), r.density, *base))
+                    return picture;
+    }
+    return decode_file(resolved, 1, {});
 }
 
 GObjectPtr<GdkPixbuf> decode_image(std::span<const unsigned char> bytes, const char* type) {
@@ -179,7 +222,16 @@ cairo_surface_t* decode_embedded_bmp(std::span<const unsigned char> bytes) {
 
 } // namespace
 
-const PixbufPicture* designed_background() {
+const PixbufPicture* designed_background(int density) {
+    if (density > 1) {
+        // Decoded on a scaled screen only, and then once.
+        static const std::unique_ptr<const PixbufPicture> twice = [] {
+            const auto pixbuf = decode_image(assets::background_2x_png(), "png");
+            return pixbuf ? std::make_unique<const PixbufPicture>(pixbuf, 2) : nullptr;
+        }();
+        if (twice)
+            return twice.get();
+    }
     static const std::unique_ptr<const PixbufPicture> picture = [] {
         cairo_surface_t* surface = decode_embedded_bmp(assets::background_bmp());
         return surface != nullptr ? std::make_unique<const PixbufPicture>(surface) : nullptr;

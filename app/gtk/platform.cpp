@@ -5,6 +5,8 @@
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
 #endif
+#include <fcntl.h>
+#include <gio/gdesktopappinfo.h>
 #include <unistd.h>
 
 #include <climits>
@@ -15,7 +17,7 @@
 #include "app/gtk/picture.h"
 #include "app/gtk/text.h"
 #include "app/gtk/units.h"
-#include "app/posix/command_line.h"
+#include "app/posix/linux_start.h"
 #include "app/posix/program_path.h"
 #include "app/posix/program_start.h"
 #include "assets/embedded_assets.h"
@@ -100,7 +102,7 @@ void GtkPlatform::invalidate(const forms::Rect& area) {
 }
 
 std::shared_ptr<const forms::Picture> GtkPlatform::load_picture(const std::string& path) {
-    return load_picture_file(path);
+    return load_picture_file(path, scale_);
 }
 
 void GtkPlatform::set_cursor(forms::Cursor cursor) {
@@ -119,41 +121,116 @@ void GtkPlatform::set_cursor(forms::Cursor cursor) {
     }
 }
 
-bool GtkPlatform::start_program(const std::string& command_line) {
-    const posix::CommandLine command = posix::split_command_line(command_line);
-    const char* path_variable = std::getenv("PATH");
-    const posix::SearchPlaces places{executable_folder_, posix::medium_root(executable_folder_),
-                                     path_variable != nullptr ? path_variable : ""};
-    const auto program = posix::resolve_program(command.program, places);
-    if (!program)
-        return false;
-    // Under Wayland a compositor raises a new window over the active one only with a token
-    // from the click that asked for it (KWin keeps a window without one below the menu). GTK
-    // reads it as DESKTOP_STARTUP_ID, other toolkits as XDG_ACTIVATION_TOKEN; the started
-    // program gets the menu's environment, so the token is in it just for the start.
-    gchar* token = nullptr;
+namespace {
+
+// Under Wayland a compositor raises a new window over the active one only with a token from
+// the click that asked for it (KWin keeps a window without one below the menu). GTK reads it
+// as DESKTOP_STARTUP_ID, other toolkits as XDG_ACTIVATION_TOKEN. Null elsewhere.
+gchar* activation_token(GdkAppLaunchContext* context) {
 #ifdef GDK_WINDOWING_WAYLAND
     GdkDisplay* display = gdk_display_get_default();
-    if (display != nullptr && GDK_IS_WAYLAND_DISPLAY(display)) {
-        GObjectPtr<GdkAppLaunchContext> context(gdk_display_get_app_launch_context(display));
-        token = g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context.get()),
-                                                           nullptr, nullptr);
-    }
+    if (context != nullptr && display != nullptr && GDK_IS_WAYLAND_DISPLAY(display))
+        return g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context), nullptr,
+                                                          nullptr);
 #endif
+    (void)context;
+    return nullptr;
+}
+
+GObjectPtr<GdkAppLaunchContext> launch_context() {
+    GdkDisplay* display = gdk_display_get_default();
+    return GObjectPtr<GdkAppLaunchContext>(
+        display != nullptr ? gdk_display_get_app_launch_context(display) : nullptr);
+}
+
+// The started program gets the menu's environment, so the token is in it just for the start.
+pid_t start_with_token(const posix::Program& program, const std::vector<std::string>& arguments) {
+    const auto context = launch_context();
+    gchar* token = activation_token(context.get());
     if (token != nullptr) {
         g_setenv("DESKTOP_STARTUP_ID", token, TRUE);
         g_setenv("XDG_ACTIVATION_TOKEN", token, TRUE);
     }
-    const pid_t pid = posix::start_process(*program, command.arguments);
+    const pid_t pid = posix::start_process(program, arguments);
     if (token != nullptr) {
         g_unsetenv("DESKTOP_STARTUP_ID");
         g_unsetenv("XDG_ACTIVATION_TOKEN");
         g_free(token);
     }
-    if (pid <= 0)
-        return false;
+    if (pid > 0)
+        g_child_watch_add(pid, on_child_exit, nullptr);
+    return pid;
+}
+
+// As items start: a session of its own, so the application outlives the menu.
+void own_session(gpointer) {
+    ::setsid();
+}
+
+void watch_launched(GDesktopAppInfo*, GPid pid, gpointer) {
     g_child_watch_add(pid, on_child_exit, nullptr);
-    return true;
+}
+
+struct Fd {
+    int fd;
+    explicit Fd(int flags) : fd(::open("/dev/null", flags | O_CLOEXEC)) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+// The desktop's default application for the target (GIO: the user's mimeapps.list decides),
+// launched with the click's launch context; xdg-open only when GIO knows no handler.
+bool open_with_desktop(const std::string& target) {
+    const bool url = posix::is_url(target);
+    GObjectPtr<GFile> file(url ? g_file_new_for_uri(target.c_str())
+                               : g_file_new_for_path(target.c_str()));
+    GObjectPtr<GAppInfo> app(g_file_query_default_handler(file.get(), nullptr, nullptr));
+    if (app && G_IS_DESKTOP_APP_INFO(app.get())) {
+        const auto context = launch_context();
+        if (gchar* token = activation_token(context.get())) {
+            g_app_launch_context_setenv(G_APP_LAUNCH_CONTEXT(context.get()), "DESKTOP_STARTUP_ID",
+                                        token);
+            g_app_launch_context_setenv(G_APP_LAUNCH_CONTEXT(context.get()), "XDG_ACTIVATION_TOKEN",
+                                        token);
+            g_free(token);
+        }
+        gchar* uri = url ? g_strdup(target.c_str()) : g_file_get_uri(file.get());
+        GList uris{uri, nullptr, nullptr};
+        const Fd in(O_RDONLY), out(O_WRONLY);
+        const auto flags =
+            static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD);
+        const gboolean launched = g_desktop_app_info_launch_uris_as_manager_with_fds(
+            G_DESKTOP_APP_INFO(app.get()), &uris,
+            context ? G_APP_LAUNCH_CONTEXT(context.get()) : nullptr, flags, own_session, nullptr,
+            watch_launched, nullptr, in.fd, out.fd, out.fd, nullptr);
+        g_free(uri);
+        if (launched)
+            return true;
+    }
+    const char* path_variable = std::getenv("PATH");
+    const auto opener =
+        posix::find_in_path("xdg-open", path_variable != nullptr ? path_variable : "");
+    return opener && start_with_token(*opener, {target}) > 0;
+}
+
+} // namespace
+
+bool GtkPlatform::start_program(const std::string& command_line) {
+    const posix::LinuxStart start = posix::linux_start_here(command_line, executable_folder_,
+                                                            posix::medium_root(executable_folder_));
+    switch (start.how) {
+    case posix::LinuxStart::How::Program:
+        return start_with_token(start.program, start.arguments) > 0;
+    case posix::LinuxStart::How::Opener:
+        return open_with_desktop(start.target);
+    case posix::LinuxStart::How::Nothing:
+        break;
+    }
+    return false;
 }
 
 void GtkPlatform::quit() {

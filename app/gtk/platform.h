@@ -1,5 +1,6 @@
 // forms::Platform for the GTK window: pango metrics, repaint requests on the client widget,
-// gdk-pixbuf pictures, the hand cursor, and programs started without a shell. No drives on
+// gdk-pixbuf pictures, the hand cursor, and programs started without a shell (or the Windows
+// programs' work done through the desktop's opener, see app/posix/linux_start.h). No drives on
 // Linux: a drive change always succeeds and commands find the medium themselves.
 #pragma once
 
@@ -17,6 +18,9 @@ public:
 
     // The client widget, once it exists; until then repaints and cursors are not needed.
     void attach(GtkWidget* client) { client_ = client; }
+    // GDK's scale of the screen the window is on (whole numbers, as GTK 3 draws).
+    void set_scale(int scale) { scale_ = scale > 1 ? scale : 1; }
+    double scale() const override { return scale_; }
 
     forms::Extent measure_text(std::string_view text, const forms::Font& font) override;
     void invalidate(const forms::Rect& area) override;
@@ -30,6 +34,7 @@ public:
 
 private:
     GtkWidget* client_ = nullptr;
+    int scale_ = 1;
     std::string executable_folder_;
     forms::Cursor cursor_ = forms::Cursor::Arrow;
     GObjectPtr<GdkCursor> hand_;

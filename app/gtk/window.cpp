@@ -10,6 +10,7 @@
 #include "app/forms/last_guard.h"
 #include "app/gtk/accessible.h"
 #include "app/gtk/paint.h"
+#include "app/gtk/task_list.h"
 #include "app/gtk/units.h"
 
 namespace gtk_shell {
@@ -33,14 +34,26 @@ struct WindowEvents {
         }
     }
 
-    static gboolean client_draw(GtkWidget*, cairo_t* cr, gpointer data) {
+    static gboolean client_draw(GtkWidget* client, cairo_t* cr, gpointer data) {
         last_guard([&] {
             MenuWindow& w = of(data);
-            paint_client(cr, *w.form_);
+            paint_client(cr, *w.form_, gtk_widget_get_scale_factor(client));
             if (w.hooks_ != nullptr)
                 w.hooks_->paint_over(cr);
         });
         return TRUE;
+    }
+
+    // The window went to a screen of another scale: the pictures of that scale from now on.
+    static void scale_factor(GtkWidget* client, GParamSpec*, gpointer data) {
+        last_guard([&] {
+            MenuWindow& w = of(data);
+            const int scale = gtk_widget_get_scale_factor(client);
+            if (scale == static_cast<int>(w.platform_.scale()))
+                return;
+            w.platform_.set_scale(scale);
+            w.form_->scale_changed();
+        });
     }
 
     static gboolean frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
@@ -118,6 +131,7 @@ struct WindowEvents {
                 return;
             gdk_wayland_window_announce_csd(w);
             gdk_window_set_modal_hint(w, TRUE);
+            leave_task_list(w);
         });
     }
 #endif
@@ -146,6 +160,8 @@ MenuWindow::MenuWindow(GtkPlatform& platform, forms::Form& form, WindowKind kind
     gtk_container_add(GTK_CONTAINER(window_), client_);
 
     g_signal_connect(client_, "draw", G_CALLBACK(WindowEvents::client_draw), this);
+    g_signal_connect(client_, "notify::scale-factor", G_CALLBACK(WindowEvents::scale_factor),
+                     this);
     g_signal_connect(client_, "motion-notify-event", G_CALLBACK(WindowEvents::motion), this);
     g_signal_connect(client_, "enter-notify-event", G_CALLBACK(WindowEvents::enter), this);
     g_signal_connect(client_, "button-press-event", G_CALLBACK(WindowEvents::press), this);
@@ -168,6 +184,14 @@ void MenuWindow::show_form(forms::Form& form) {
     // A fresh form has seen no pointer yet: the arrow it assumes, until the next move.
     platform_.set_cursor(forms::Cursor::Arrow);
     gtk_widget_queue_draw(client_);
+}
+
+int opening_scale() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (monitor == nullptr && display != nullptr)
+        monitor = gdk_display_get_monitor(display, 0);
+    return monitor != nullptr ? gdk_monitor_get_scale_factor(monitor) : 1;
 }
 
 void MenuWindow::set_title(const char* title) {

@@ -54,4 +54,7 @@ private:
     GtkWidget* client_ = nullptr;
 };
 
+// GDK's scale of the screen the window opens on (centred: the primary one), for the first load.
+int opening_scale();
+
 } // namespace gtk_shell

@@ -138,12 +138,9 @@ std::optional<Interpreter> interpreter_for(const std::string& path) {
         return elf_loader(file);
     if (head.substr(0, 2) == "#!")
         return script_interpreter(head);
-    // A binary of another kind (a Windows .exe, a picture) is no shell script.
-    if (head.find('\0') != std::string_view::npos)
-        return std::nullopt;
-    if (!is_executable_file("/bin/sh"))
-        return std::nullopt;
-    return Interpreter{Interpreter::Kind::Shell, {"/bin/sh"}};
+    // Text without `#!`, documents, Windows programs: execve refuses them with an exec bit,
+    // so they start on no medium.
+    return std::nullopt;
 }
 
 } // namespace posix

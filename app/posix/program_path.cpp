@@ -1,9 +1,11 @@
 #include "app/posix/program_path.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 
 #include "app/posix/interpreter.h"
@@ -17,6 +19,11 @@ bool is_executable_file(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
            (st.st_mode & 0111) != 0 && ::access(path.c_str(), X_OK) == 0;
+}
+
+bool is_regular_file(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string real_path(const std::string& path) {
@@ -33,27 +40,47 @@ bool is_on_medium(const std::string& path, const std::string& medium_root) {
     return root == "/" || file.rfind(root + "/", 0) == 0;
 }
 
-std::optional<Program> program_at_exact(const std::string& path, const std::string* medium_root) {
-    if (is_executable_file(path))
-        return Program{path, {}};
-    struct stat st {};
-    if (medium_root == nullptr || path.empty() || ::stat(path.c_str(), &st) != 0 ||
-        !S_ISREG(st.st_mode) || !is_on_medium(path, *medium_root))
-        return std::nullopt;
-    if (auto how = interpreter_for(path))
-        return Program{path, std::move(how->command)};
-    return std::nullopt;
+FileKind kind_of(const std::string& path) {
+    std::array<char, 256> head{};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return FileKind::Binary;
+    const ssize_t n = ::pread(fd, head.data(), head.size(), 0);
+    ::close(fd);
+    return file_kind(std::string_view(head.data(), n > 0 ? static_cast<std::size_t>(n) : 0));
 }
 
-// The path, or its case-insensitive match, when that is a program file; without an exec bit
-// only on the medium, when one is given.
-std::optional<Program> program_at(const std::string& path, const std::string* medium_root) {
-    if (auto found = program_at_exact(path, medium_root))
+// The file on the disc, as the kernel would start it with its exec bit.
+StartFiles::Found program_at_exact(const std::string& path, const std::string& medium_root) {
+    StartFiles::Found found;
+    if (!is_regular_file(path))
         return found;
-    std::string matched = settings::resolve_case_insensitive(path);
+    found.file = path;
+    found.kind = kind_of(path);
+    if (found.kind != FileKind::Elf && found.kind != FileKind::Script)
+        return found; // text, documents, Windows programs: execve refuses them
+    if (is_executable_file(path)) {
+        // A script whose interpreter is missing fails in execve as well.
+        if (found.kind == FileKind::Elf || interpreter_for(path))
+            found.program = Program{path, {}};
+        return found;
+    }
+    if (!is_on_medium(path, medium_root))
+        return found;
+    if (auto how = interpreter_for(path))
+        found.program = Program{path, std::move(how->command)};
+    return found;
+}
+
+// The path, or its case-insensitive match.
+StartFiles::Found program_at(const std::string& path, const std::string& medium_root) {
+    StartFiles::Found found = program_at_exact(path, medium_root);
+    if (!found.file.empty())
+        return found;
+    const std::string matched = settings::resolve_case_insensitive(path);
     if (matched != path)
         return program_at_exact(matched, medium_root);
-    return std::nullopt;
+    return found;
 }
 
 std::string joined(const std::string& folder, std::string_view name) {
@@ -82,17 +109,18 @@ std::string medium_root(const std::string& folder) {
     return root;
 }
 
-std::optional<Program> resolve_program(const std::string& program, const SearchPlaces& places) {
+StartFiles::Found find_on_disc(const std::string& program, const SearchPlaces& places) {
     if (program.empty() || program.find('\0') != std::string::npos)
-        return std::nullopt;
-    const std::string* medium = &places.medium_root;
+        return {};
     if (program[0] == '/')
-        return program_at(joined(places.medium_root, program.substr(1)), medium);
-    if (program.find('/') != std::string::npos)
-        return program_at(joined(places.executable_folder, program), medium);
-    if (auto here = program_at(joined(places.executable_folder, program), medium))
-        return here;
-    std::string_view rest = places.path_variable;
+        return program_at(joined(places.medium_root, program.substr(1)), places.medium_root);
+    return program_at(joined(places.executable_folder, program), places.medium_root);
+}
+
+std::optional<Program> find_in_path(const std::string& name, const std::string& path_variable) {
+    if (name.empty() || name.find_first_of(std::string("/\0", 2)) != std::string::npos)
+        return std::nullopt;
+    std::string_view rest = path_variable;
     while (!rest.empty()) {
         const std::size_t colon = rest.find(':');
         const std::string_view dir = rest.substr(0, colon);
@@ -100,11 +128,36 @@ std::optional<Program> resolve_program(const std::string& program, const SearchP
         // Only absolute entries: an empty or relative one would depend on the working folder.
         if (dir.empty() || dir[0] != '/')
             continue;
-        // The system's programs keep needing their exec bit.
-        if (auto found = program_at(joined(std::string(dir), program), nullptr))
-            return found;
+        // The system's programs are named exactly (`Install` is not `install`) and keep
+        // needing their exec bit.
+        const std::string path = joined(std::string(dir), name);
+        if (is_executable_file(path))
+            return Program{path, {}};
     }
     return std::nullopt;
+}
+
+std::optional<Program> resolve_program(const std::string& program, const SearchPlaces& places) {
+    StartFiles::Found found = find_on_disc(program, places);
+    if (found.program)
+        return found.program;
+    if (program.find('/') != std::string::npos)
+        return std::nullopt;
+    return find_in_path(program, places.path_variable);
+}
+
+std::string PosixStartFiles::existing(const std::string& path) const {
+    const std::string matched = settings::resolve_case_insensitive(path);
+    struct stat st {};
+    return ::stat(matched.c_str(), &st) == 0 ? matched : std::string();
+}
+
+LinuxStart linux_start_here(std::string_view command_line, const std::string& folder,
+                            const std::string& medium_root) {
+    const char* path_variable = std::getenv("PATH");
+    const PosixStartFiles files(
+        SearchPlaces{folder, medium_root, path_variable != nullptr ? path_variable : ""});
+    return linux_start(command_line, DiscPlaces{folder, medium_root, '/'}, files);
 }
 
 } // namespace posix

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/posix/linux_start.h"
+
 namespace posix {
 
 // The mount point holding a folder: walk up while the device stays the same. The folder
@@ -19,19 +21,38 @@ struct SearchPlaces {
     std::string path_variable; // $PATH, ':'-separated
 };
 
-struct Program {
-    std::string path;
-    // Empty: the file is started itself. Else what starts it (see interpreter.h): a file on the
-    // medium that has no exec bit.
-    std::vector<std::string> interpreter;
-    bool operator==(const Program&) const = default;
+// Only what the kernel would start: a file on the disc starts when it is an ELF program or a
+// `#!` script whose interpreter exists; without an exec bit (only on the medium) through the
+// loader or interpreter it names. A name starting with `/` is on the medium; any other from
+// the executable's folder. Letter case is ignored when the exact name is missing. Folders are
+// never chosen.
+StartFiles::Found find_on_disc(const std::string& program, const SearchPlaces& places);
+
+// A bare name in PATH's absolute entries, by its exact name, with its exec bit.
+std::optional<Program> find_in_path(const std::string& name, const std::string& path_variable);
+
+// The disc, then PATH for a bare name: the program file a name stands for, or nothing.
+std::optional<Program> resolve_program(const std::string& program, const SearchPlaces& places);
+
+// The files as this machine shows them to the Linux menu.
+class PosixStartFiles : public StartFiles {
+public:
+    explicit PosixStartFiles(SearchPlaces places) : places_(std::move(places)) {}
+    Found on_disc(const std::string& program) const override {
+        return find_on_disc(program, places_);
+    }
+    std::optional<Program> in_path(const std::string& name) const override {
+        return find_in_path(name, places_.path_variable);
+    }
+    std::string existing(const std::string& path) const override;
+    const SearchPlaces& places() const { return places_; }
+
+private:
+    SearchPlaces places_;
 };
 
-// The program file a program name stands for, or nothing. A name starting with `/` is on the
-// medium; one with a `/` inside is taken from the executable's folder; a bare name from the
-// executable's folder, then PATH. Letter case is ignored when the exact name is missing.
-// Folders are never chosen. A file without execute permission is chosen only when it lies on
-// the medium (found there, not through PATH) and its loader or interpreter can start it.
-std::optional<Program> resolve_program(const std::string& program, const SearchPlaces& places);
+// What a click on the command line does, with this machine's PATH and files.
+LinuxStart linux_start_here(std::string_view command_line, const std::string& folder,
+                            const std::string& medium_root);
 
 } // namespace posix

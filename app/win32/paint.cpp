@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "app/forms/colors.h"
+#include "app/forms/picture_scale.h"
 #include "app/win32/picture.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/units.h"
@@ -43,20 +44,34 @@ RECT to_px_rect(const forms::Rect& r, unsigned dpi) {
 
 namespace {
 
-// The designed background: a PNG resource, decoded once by the platform's codecs.
-std::unique_ptr<const BitmapPicture> designed_background(HINSTANCE instance) {
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(TAVIK_IDB_BACKGROUND),
-                                MAKEINTRESOURCEW(10)); // RT_RCDATA
+// The designed background at a density (1 or 2): a PNG resource, decoded by the platform's
+// codecs.
+std::unique_ptr<const BitmapPicture> designed_background(HINSTANCE instance, int density) {
+    HRSRC found = FindResourceW(
+        instance, MAKEINTRESOURCEW(density > 1 ? TAVIK_IDB_BACKGROUND_2X : TAVIK_IDB_BACKGROUND),
+        MAKEINTRESOURCEW(10)); // RT_RCDATA
     HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    return bytes != nullptr ? decode_picture_bytes(bytes, SizeofResource(instance, found))
+    return bytes != nullptr ? decode_picture_bytes(bytes, SizeofResource(instance, found), density)
                             : nullptr;
 }
 
 } // namespace
 
-Painter::Painter(HINSTANCE instance, FontCache& fonts)
-    : fonts_(fonts), background_(designed_background(instance)) {}
+Painter::Painter(HINSTANCE instance, FontCache& fonts) : instance_(instance), fonts_(fonts) {}
+
+const BitmapPicture* Painter::background(unsigned dpi) {
+    // Each rendition is decoded when a paint first needs it: at 96 DPI the 2x one never is.
+    const std::size_t density = static_cast<std::size_t>(forms::designed_density(scale_of(dpi)));
+    auto& slot = backgrounds_[density - 1];
+    if (!slot.tried) {
+        slot.tried = true;
+        slot.picture = designed_background(instance_, static_cast<int>(density));
+    }
+    if (!slot.picture && density > 1)
+        return background(kBaseDpi);
+    return slot.picture.get();
+}
 
 void Painter::paint(HWND window, const forms::Form& form, unsigned dpi,
                     const std::function<void(HDC)>& over) {
@@ -100,12 +115,12 @@ void Painter::draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client) {
 void Painter::draw_background(HDC dc, const forms::Form& form, unsigned dpi) {
     const forms::Picture* loaded = form.picture().get();
     if (const auto* picture = dynamic_cast<const OlePicture*>(loaded)) {
-        picture->render(dc, 0, 0, scale_px(picture->width_px(), dpi),
-                        scale_px(picture->height_px(), dpi));
+        picture->render(dc, 0, 0, shown_px(picture->width_px(), picture->density(), dpi),
+                        shown_px(picture->height_px(), picture->density(), dpi));
     } else if (const auto* bitmap = dynamic_cast<const BitmapPicture*>(loaded)) {
         bitmap->draw(dc, dpi);
-    } else if (background_) {
-        background_->draw(dc, dpi);
+    } else if (const BitmapPicture* designed = background(dpi)) {
+        designed->draw(dc, dpi);
     }
 }
 

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
-#include "app/forms/form.h"
+#include <array>
 #include <functional>
 #include <memory>
+
+#include "app/forms/form.h"
 
 #include "app/win32/handles.h"
 #include "app/win32/picture.h"
@@ -29,9 +31,16 @@ public:
 private:
     void draw_background(HDC dc, const forms::Form& form, unsigned dpi);
     void draw_label(HDC dc, const forms::Label& label, unsigned dpi);
+    // The designed background for a DPI (its 2x rendition above 96); nullptr if none decodes.
+    const BitmapPicture* background(unsigned dpi);
 
+    HINSTANCE instance_;
     FontCache& fonts_;
-    std::unique_ptr<const BitmapPicture> background_; // the designed one, from the resources
+    struct Designed {
+        bool tried = false;
+        std::unique_ptr<const BitmapPicture> picture;
+    };
+    std::array<Designed, 2> backgrounds_; // 1x and 2x, from the resources
 };
 
 } // namespace win32_shell

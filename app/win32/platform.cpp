@@ -35,10 +35,37 @@ std::string current_directory() {
 } // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance, FontCache& fonts, unsigned dpi)
-    : fonts_(fonts), dpi_(dpi), hand_(LoadCursorW(instance, MAKEINTRESOURCEW(TAVIK_IDC_HAND))),
+    : fonts_(fonts), instance_(instance), dpi_(0),
       arrow_(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))) { // IDC_ARROW
-    if (hand_ == nullptr)
-        hand_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)); // IDC_HAND
+    set_dpi(dpi);
+}
+
+Win32Platform::~Win32Platform() {
+    if (!hand_shared_)
+        DestroyCursor(hand_);
+}
+
+void Win32Platform::set_dpi(unsigned dpi) {
+    if (dpi == dpi_ && hand_ != nullptr)
+        return;
+    dpi_ = dpi;
+    // The hand at the DPI's cursor size (32 px at 96 DPI): LoadCursor would give the system
+    // DPI's size, which a window on another monitor does not have.
+    HCURSOR hand = nullptr;
+    if (dpi != kBaseDpi) {
+        const int side = scale_px(32, dpi);
+        hand = static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVIK_IDC_HAND),
+                                               IMAGE_CURSOR, side, side, LR_DEFAULTCOLOR));
+    }
+    const bool shared = hand == nullptr;
+    if (hand == nullptr)
+        hand = LoadCursorW(instance_, MAKEINTRESOURCEW(TAVIK_IDC_HAND));
+    if (hand == nullptr)
+        hand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)); // IDC_HAND
+    if (!hand_shared_ && hand_ != nullptr && GetCursor() != hand_)
+        DestroyCursor(hand_); // a cursor still shown is left to the process's end
+    hand_ = hand;
+    hand_shared_ = shared;
 }
 
 HCURSOR Win32Platform::cursor(forms::Cursor which) const {
@@ -59,7 +86,7 @@ void Win32Platform::invalidate(const forms::Rect& area) {
 }
 
 std::shared_ptr<const forms::Picture> Win32Platform::load_picture(const std::string& path) {
-    return load_picture_file(path);
+    return load_picture_file(path, dpi_);
 }
 
 void Win32Platform::set_cursor(forms::Cursor which) {
@@ -126,6 +153,13 @@ bool Win32Platform::start_program(const std::string& command_line) {
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
     return true;
+}
+
+void follow_dpi(Win32Platform& platform, forms::Form& form, unsigned dpi) {
+    if (dpi == 0 || dpi == platform.dpi())
+        return;
+    platform.set_dpi(dpi);
+    form.scale_changed();
 }
 
 void Win32Platform::quit() {

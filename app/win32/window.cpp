@@ -98,12 +98,19 @@ struct WindowProcedure {
         return true;
     }
 
+    // The window went to a monitor of another DPI (or the monitor's DPI changed): the menu is
+    // as if it had started there. Fonts, label boxes (so hit-testing, the cursor and what screen
+    // readers locate), the hand cursor and the pictures follow the new DPI; then the window
+    // takes the size the system suggests.
     static void dpi_changed(MenuWindow& w, WPARAM wparam, LPARAM lparam) {
-        w.platform_.set_dpi(HIWORD(wparam));
+        follow_dpi(w.platform_, *w.form_, HIWORD(wparam));
         const RECT* r = reinterpret_cast<const RECT*>(lparam);
         SetWindowPos(w.window_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(w.window_, nullptr, FALSE);
+        POINT p{};
+        if (GetCursorPos(&p) && WindowFromPoint(p) == w.window_)
+            set_cursor(w);
     }
 
     static void paint(MenuWindow& w) {
@@ -239,7 +246,8 @@ bool MenuWindow::open(const wchar_t* title) {
     accessibility_ = std::make_unique<Accessibility>(window_, *form_, platform_);
     const unsigned dpi = keep_dpi_ ? platform_.dpi() : window_dpi(window_, platform_.dpi());
     if (dpi != platform_.dpi()) { // a monitor whose DPI differs from the system's
-        platform_.set_dpi(dpi);
+        // The load measured and picked pictures at the system's DPI.
+        follow_dpi(platform_, *form_, dpi);
         const RECT scaled = centred_window(*form_, dpi, dpi, style, ex_style);
         SetWindowPos(window_, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
                      scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -62,27 +63,58 @@ unsigned colour_index(const Bytes& file, int x, int y) {
     return x % 2 == 0 ? pair >> 4 : pair & 0x0Fu;
 }
 
-TEST(BackgroundBitmap, HeadersDescribeA500By375TrueColourPicture) {
-    const Bytes bmp = read_asset("background.bmp");
-    ASSERT_EQ(bmp.size(), 562554u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    expect_fields(bmp, {
-                           {"file size", 2, 4, 562554},
-                           {"reserved", 6, 4, 0},
-                           {"pixel offset", 10, 4, 54},
-                           {"header size", 14, 4, 40},
-                           {"width", 18, 4, 500},
-                           {"height (bottom-up)", 22, 4, 375},
-                           {"planes", 26, 2, 1},
-                           {"bits per pixel", 28, 2, 24},
-                           {"compression", 30, 4, 0},
-                           {"image size", 34, 4, 562500},
-                           {"x resolution", 38, 4, 0},
-                           {"y resolution", 42, 4, 0},
-                           {"colours used", 46, 4, 0},
-                           {"colours important", 50, 4, 0},
-                       });
+// background.bmp and its 2x rendition: 500 x 375 and 1000 x 750, 24 bits, bottom-up.
+TEST(BackgroundBitmap, HeadersDescribeTrueColourPicturesAtOneAndTwoTimes) {
+    for (const std::uint32_t scale : {1u, 2u}) {
+        const Bytes bmp = read_asset(scale == 1 ? "background.bmp" : "background@2x.bmp");
+        const std::uint32_t w = 500 * scale, h = 375 * scale, image = w * 3 * h;
+        ASSERT_EQ(bmp.size(), 54 + image);
+        EXPECT_EQ(bmp[0], 'B');
+        EXPECT_EQ(bmp[1], 'M');
+        expect_fields(bmp, {
+                               {"file size", 2, 4, 54 + image},
+                               {"reserved", 6, 4, 0},
+                               {"pixel offset", 10, 4, 54},
+                               {"header size", 14, 4, 40},
+                               {"width", 18, 4, w},
+                               {"height (bottom-up)", 22, 4, h},
+                               {"planes", 26, 2, 1},
+                               {"bits per pixel", 28, 2, 24},
+                               {"compression", 30, 4, 0},
+                               {"image size", 34, 4, image},
+                               {"x resolution", 38, 4, 0},
+                               {"y resolution", 42, 4, 0},
+                               {"colours used", 46, 4, 0},
+                               {"colours important", 50, 4, 0},
+                           });
+    }
+}
+
+// The 2x rendition is the same drawing (each 2 x 2 block averages to about its 1x pixel) with
+// finer detail: the lettering's slants and the ink's edges, which the 1x pixels enlarged lack.
+TEST(BackgroundBitmap, TwoTimesRenditionIsTheDrawingAtItsOwnSize) {
+    const Bytes one = read_asset("background.bmp"), two = read_asset("background@2x.bmp");
+    ASSERT_EQ(one.size(), 562554u);
+    ASSERT_EQ(two.size(), 2250054u);
+    const auto at = [](const Bytes& b, std::size_t w, std::size_t h, std::size_t x, std::size_t y,
+                       std::size_t c) { return b[54 + (h - 1 - y) * w * 3 + x * 3 + c]; };
+    int far = 0, finer = 0;
+    for (std::size_t y = 0; y < 375; ++y)
+        for (std::size_t x = 0; x < 500; ++x)
+            for (std::size_t c = 0; c < 3; ++c) {
+                const int p = at(one, 500, 375, x, y, c);
+                int sum = 0;
+                bool differs = false;
+                for (std::size_t d = 0; d < 4; ++d) {
+                    const int q = at(two, 1000, 750, 2 * x + d % 2, 2 * y + d / 2, c);
+                    sum += q;
+                    differs = differs || q != p;
+                }
+                far += std::abs(sum / 4 - p) > 64 ? 1 : 0;
+                finer += differs ? 1 : 0;
+            }
+    EXPECT_LT(far, 500 * 375 * 3 / 50) << "the 2x rendition shows the same picture";
+    EXPECT_GT(finer, 5000) << "the 2x rendition is more than the 1x pixels enlarged";
 }
 
 // Dark item text and the black title are drawn over these areas, so they must stay light.

@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """The disc as a desktop user gets it: a normal user, the medium mounted under
-/media/USER/LABEL, GNOME's own autorun helper (nautilus-autorun-software, taken from the
-nautilus package) asking whether to run it, the test pressing Run. The menu must open as that
+/media/USER/LABEL, the desktop's autorun helper asking whether to run it (GNOME's
+nautilus-autorun-software, taken from the nautilus package; Cinnamon's nemo-autorun-software and
+MATE's caja-autorun-software), the test pressing Run. The menu must open as that
 user with the medium's root as its folder, its two disc items (a script and an ELF program)
 must run as the user in that folder, and Exit must end it. Media: a Rock Ridge image and a
 Joliet-only image mounted by the user (fuseiso), and udisks2's view of a disc without Rock
 Ridge (owner the user, files 0400, folders 0500: a read-only loop-mounted ext4 copy). On a
-noexec mount autorun.sh must say so in one line and fail. The check case: tavik-check and
+noexec mount autorun.sh must say so in one line and fail. Where nemo's or caja's helper refuses
+(they want an executable autorun.sh), the refusal is pinned: its error dialog instead of the
+menu, and tavik-check on the medium names those desktops. The check case: tavik-check and
 tavik-disc name the items that run only without their exec bit.
 Usage: desktop_user_test.py CASE TAVIK_DISC TAVIK_CHECK SETUP SETUP_EXE RECORD_PROBE HELPER_DIR
-(CASE: rockridge, joliet, udisks, noexec, check)"""
+(CASE: rockridge, joliet, udisks, noexec, check; nemo-MEDIUM, caja-MEDIUM)"""
 import fcntl
 import json
 import os
@@ -30,6 +33,9 @@ CASE, TAVIK_DISC, TAVIK_CHECK, SETUP, SETUP_EXE, RECORD_PROBE, HELPER_DIR = sys.
 USER = "tavikdisc"
 LABEL = "TAVIK_USER"
 FRAME = 3
+# Where Cinnamon's and MATE's helpers answer Run with "Cannot find the autorun program": the
+# medium shows autorun.sh without an exec bit (fuseiso says X_OK to nemo on a Joliet image).
+REFUSES = {("nemo", "udisks"), ("caja", "joliet"), ("caja", "udisks")}
 
 # Item1 names a script from the medium's root, Item2 an ELF program from the menu's folder;
 # at 100 px left, 100 and 140 px down.
@@ -237,31 +243,54 @@ class LoopMount:
         os.rmdir(self.dir)
 
 
-def press_run(d, proc, helper):
+def nautilus_prompt(d):
+    # Its title has typographic quotes, so only _NET_WM_NAME holds it: xwininfo reads that.
+    tree = d.run("xwininfo", "-root", "-tree", check=False).stdout
+    for line in tree.splitlines():
+        if "contains software intended to be automatically started" in line:
+            return line.split()[0]
+    return None
+
+
+def helper_windows(d, desk):
+    """[(window, name, width, height)] of the nemo or caja helper's top-level windows."""
+    out = []
+    for line in d.run("xwininfo", "-root", "-tree", check=False).stdout.splitlines():
+        if f'("{desk}-autorun-software"' in line:
+            name = line.split('"')[1] if '"' in line.split("(")[0] else ""
+            w, h = line.split(")")[-1].split()[0].split("+")[0].split("x")
+            out.append((line.split()[0], name, int(w), int(h)))
+    return out
+
+
+def forks_prompt(desk):
+    """nemo's and caja's prompt: a dialog without a title of its own, named for the volume."""
+    def find(d):
+        return next((w for w, name, _, _ in helper_windows(d, desk) if name == LABEL), None)
+    return find
+
+
+def press_run(d, proc, helper, prompt=nautilus_prompt, refused=False):
     """The helper's prompt (Cancel is the default): Run is the right-hand button, at the
     bottom. A click that lands before the dialog takes input is lost, so it is repeated until
-    the helper's process has gone on to run the disc (it is no longer the helper)."""
-    def prompt():
-        # Its title has typographic quotes, so only _NET_WM_NAME holds it: xwininfo reads that.
-        tree = d.run("xwininfo", "-root", "-tree", check=False).stdout
-        for line in tree.splitlines():
-            if "contains software intended to be automatically started" in line:
-                return line.split()[0]
-        return None
-
+    the helper's process has gone on to run the disc (it is no longer the helper), or, where
+    it refuses, until the prompt is gone."""
     def still_asking():
         try:
             return os.readlink(f"/proc/{proc.pid}/exe") == helper and proc.poll() is None
         except OSError:
             return False
 
+    def taken():
+        return prompt(d) is None if refused else not still_asking()
+
     # Once the prompt shows, the process is the helper (no longer setpriv or env).
-    wait_for(prompt, SHOW, what="the helper's prompt")
+    wait_for(lambda: prompt(d), SHOW, what="the helper's prompt")
 
     def click_run():
-        if not still_asking():
+        if taken():
             return True
-        window = prompt()
+        window = prompt(d)
         if not window:
             return False
         # Read each time: the dialog is mapped at 1x1 before it takes its size.
@@ -272,13 +301,34 @@ def press_run(d, proc, helper):
         d.move(x + w * 3 // 4, y + 10)
         d.click(x + w * 3 // 4, y + h - 20)
         try:
-            return wait_for(lambda: not still_asking(), 2, what="Run to be taken")
+            return wait_for(taken, 2, what="Run to be taken")
         except desktop.Timeout:
             return False
     wait_for(click_run, SHOW, what="the helper to take Run")
 
 
-def menu_from_helper(d, user, helper, mount, record):
+def refusal_from_helper(d, user, desk, mount, record):
+    """Run is pressed; the helper stays itself (autorun.sh never runs), shows its error dialog
+    ("Error autorunning software / Cannot find the autorun program": a small dialog without a
+    name) instead of the prompt, and no menu opens."""
+    helper = shutil.which(f"{desk}-autorun-software")
+    proc = subprocess.Popen(user.run_as([helper, "file://" + mount], display=d.env["DISPLAY"],
+                                        extra={"TAVIK_RECORD": record}),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        press_run(d, proc, helper, forks_prompt(desk), refused=True)
+        wait_for(lambda: [w for w in helper_windows(d, desk) if not w[1] and w[2] > 100],
+                 SHOW, what=f"{desk}'s error dialog")
+        assert os.readlink(f"/proc/{proc.pid}/exe") == helper, "the helper ran something"
+        assert not d.run("xdotool", "search", "--class", "setup", check=False).stdout
+        assert records(record) == []
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+
+
+def menu_from_helper(d, user, helper, mount, record, prompt=nautilus_prompt):
     """The helper asks, Run is pressed; the menu that opens is the helper's own process (it
     runs `sh autorun.sh`, which execs the menu), as the user, in the medium's root. Both items
     run as the user in that folder; Exit ends the menu."""
@@ -289,7 +339,7 @@ def menu_from_helper(d, user, helper, mount, record):
                                 stdout=subprocess.DEVNULL, stderr=stderr)
     try:
         try:
-            press_run(d, proc, helper)
+            press_run(d, proc, helper, prompt)
             window = d.find_window("setup")
         except desktop.Timeout as e:
             raise AssertionError(f"{e}; the helper said: {open(err).read()}") from e
@@ -315,9 +365,8 @@ def menu_from_helper(d, user, helper, mount, record):
             proc.wait()
 
 
-def case_media(kind):
+def case_media(kind, desk="nautilus"):
     with DesktopUser() as user, desktop.Display() as d:
-        helper = helper_program(user.tmp)
         record = user.record_file("record.txt")
         if kind == "rockridge":
             media = FuseMount(user, rock_ridge_image(user.tmp))
@@ -331,13 +380,24 @@ def case_media(kind):
                 capture_output=True, text=True, check=True).stdout, 8))
             expected_mode = {"rockridge": 0o555, "joliet": 0o444, "udisks": 0o400}[kind]
             assert setup_mode == expected_mode, oct(setup_mode)
-            menu_from_helper(d, user, helper, mount, record)
+            if (desk, kind) in REFUSES:
+                refusal_from_helper(d, user, desk, mount, record)
+            elif desk == "nautilus":
+                menu_from_helper(d, user, helper_program(user.tmp), mount, record)
+            else:
+                menu_from_helper(d, user, shutil.which(f"{desk}-autorun-software"), mount,
+                                 record, forks_prompt(desk))
             if kind != "rockridge":
-                # The check on the medium agrees: both items run only without an exec bit.
+                # The check on the medium agrees: both items run only without an exec bit, and
+                # the desktops whose prompt refuses autorun.sh are named.
                 r = subprocess.run(user.run_as([TAVIK_CHECK, "--json", mount]),
                                    capture_output=True, text=True)
-                kinds = {(w["key"], w["kind"]) for w in json.loads(r.stdout)["warnings"]}
-                assert {("Item1", "no_exec_bit"), ("Item2", "no_exec_bit")} <= kinds, kinds
+                warnings = json.loads(r.stdout)["warnings"]
+                kinds = {(w["key"], w["kind"]) for w in warnings}
+                assert {("Item1", "no_exec_bit"), ("Item2", "no_exec_bit"),
+                        ("autorun.sh", "autorun_not_executable")} <= kinds, kinds
+                told = [w["message"] for w in warnings if w["kind"] == "autorun_not_executable"]
+                assert "nemo" in told[0] and "caja" in told[0], told
 
 
 def case_noexec():
@@ -374,7 +434,8 @@ def case_noexec():
 
 def case_check():
     """An item whose program has no exec bit in the author's folder: tavik-check warns (text
-    and JSON, exit 1) and says through what it will run; tavik-disc warns and still writes."""
+    and JSON, exit 1) and says through what it will run; tavik-disc warns and still writes.
+    A script without a #! line: both warn that it never starts."""
     tmp = tempfile.mkdtemp(prefix="tavik-user-check-")
     try:
         disc = author_folder(tmp, executable=False)
@@ -401,6 +462,14 @@ def case_check():
         r = subprocess.run([TAVIK_CHECK, "--json", disc], capture_output=True, text=True)
         assert r.returncode == 0, r.stdout
         assert make_image(disc, os.path.join(tmp, "c.iso")).returncode == 0
+        # A script without a #! line starts on no medium, exec bit or not: both tools say so.
+        plain = os.path.join(tmp, "plain")
+        write_files(plain, {"autorun.inf": "[Menu]\nNrOfItems=1\nItem1=Notes,notes.sh\n",
+                            "notes.sh": "touch PWNED\n"}, executable=("notes.sh",))
+        r = subprocess.run([TAVIK_CHECK, "--json", plain], capture_output=True, text=True)
+        assert [w["kind"] for w in json.loads(r.stdout)["warnings"]] == ["no_shebang"], r.stdout
+        r = make_image(plain, os.path.join(tmp, "p.iso"))
+        assert r.returncode == 1 and "without a #! line" in r.stderr, r
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
 
@@ -410,6 +479,8 @@ def main():
         case_check()
     elif CASE == "noexec":
         case_noexec()
+    elif CASE.startswith(("nemo-", "caja-")):
+        case_media(CASE.split("-", 1)[1], CASE.split("-", 1)[0])
     else:
         case_media(CASE)
     print(f"desktop user {CASE}: ok")

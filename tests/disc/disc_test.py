@@ -175,7 +175,8 @@ class Mounted:
 
 
 def run_from_medium(d, mount, record, expect):
-    """sh autorun.sh from the medium's root; clicks both items; Exit ends the menu."""
+    """sh autorun.sh from the medium's root; clicks the third item (a script without #!, which
+    must not run), then both others; Exit ends the menu."""
     proc = d.spawn(["sh", "autorun.sh"], env={"TAVIK_RECORD": record, "NO_AT_BRIDGE": "1"},
                    cwd=mount)
     try:
@@ -183,10 +184,12 @@ def run_from_medium(d, mount, record, expect):
         x, y, w, h = d.geometry(window)
         assert (w, h) == (503, 380), (w, h)
         origin = (x + FRAME, y + FRAME)
-        for row in (0, 1):
+        for row in (2, 0, 1):
             d.click(origin[0] + 110, origin[1] + 108 + 40 * row)
         lines = lambda: open(record).read().splitlines() if os.path.exists(record) else []
         wait_for(lambda: len(lines()) >= len(expect), SHOW, what="the items' programs")
+        # Clicks are taken in order: the script without #! was refused before these ran.
+        assert not os.path.exists(record + ".pwned"), "a script without #! ran"
         # The programs ran with the menu's working folder: the medium's root.
         assert sorted(lines()) == sorted(f"{e}|{mount}" for e in expect), lines()
         d.click(origin[0] + 448, origin[1] + 344)  # Exit
@@ -199,9 +202,13 @@ def run_from_medium(d, mount, record, expect):
 
 def case_mounted(tmp):
     disc = author_folder(tmp)
+    # A script without #! (with its exec bit: 0555 on the Rock Ridge image) as a third item.
+    inf = AUTORUN_INF.replace("NrOfItems=2", "NrOfItems=3") + "Item3=Notes,tools\\notes.sh\n"
+    write_files(disc, {"autorun.inf": inf, "tools/notes.sh": 'touch "$TAVIK_RECORD.pwned"\n'},
+                executable=("tools/notes.sh",))
     image = os.path.join(tmp, "disc.iso")
     r = make_image(disc, image)
-    assert r.returncode == 0, r.stderr
+    assert r.returncode == 1 and r.stderr.count("without a #! line") == 1, r.stderr
     # The same tree without Rock Ridge: Joliet names, no modes at all (every file 0444).
     staged = os.path.join(tmp, "staged")
     subprocess.run(["xorriso", "-osirrox", "on", "-indev", image, "-extract", "/", staged],

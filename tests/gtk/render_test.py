@@ -9,6 +9,10 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import scale_checks  # noqa: E402
+
 CHECK = sys.argv[1]
 ROOT = tempfile.TemporaryDirectory(prefix="tavik-render-")  # removed at exit
 
@@ -87,6 +91,24 @@ assert d["picture"]["loaded"], d["picture"]
 c = pixels(png, (3, 3, 30, 20))
 assert c == {"0000FF": 600}, c
 assert pixels(png, (33, 3, 10, 20)) == {"FFFFFF": 200}
+
+# --scale: the window at 150 % and 200 % (GTK draws 150 % at 2, the compositor shrinks it;
+# the render shows it at 1.5), pic@2x.png beside the picture at 2x pixel for pixel, a
+# wrong-sized one not; at 100 % only pic.png.
+for width, scale, size, used in ((200, "2", "1006 760", True), (200, "1.5", "755 570", True),
+                                 (201, "2", "1006 760", False), (200, "1", "503 380", False)):
+    folder = disc("[Menu]\nPicture=pic.png\nCaption=\n")
+    scale_checks.picture_files(folder, width)
+    png, d = render(folder, "--scale", scale)
+    assert identify(png) == size, (scale, identify(png))
+    f = float(scale)
+    frame = round(3 * f)
+    shown = (frame, frame, round(100 * f) - 2, round(80 * f) - 2)  # clear of the edges
+    red = pixels(png, shown).get(scale_checks.RED, 0)
+    if scale == "2":
+        share = scale_checks.checkerboard_share(png, (6, 6, 200, 160))
+        assert share == (1.0 if used else 0.0), (width, share)
+    assert (red == 0) == used, (width, scale, red)
 
 # Unusable render arguments.
 for args in (["--hover", "1", folder], ["--render", "/nonexistent/x.png", folder],

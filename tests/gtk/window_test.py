@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """End-to-end tests of the Linux menu under a private Xvfb: window geometry and look, the
-hover highlight, item clicks starting programs, Exit and the close request, a Chinese disc's
-caption on a Chinese desktop.
-Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP"""
+hover highlight, item clicks starting programs, the Windows programs' items opening their
+targets through the desktop's default application, Exit and the close request, a Chinese
+disc's caption on a Chinese desktop, the window at GDK's scale 2.
+Usage: window_test.py CASE SETUP_EXE X_PROBE BACKGROUND_BMP TAVIK_CHECK"""
 import os
 import shutil
 import subprocess
@@ -13,10 +14,11 @@ sys.dont_write_bytecode = True  # a fresh machine does not set PYTHONDONTWRITEBY
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import desktop  # noqa: E402
 from desktop import END, SHOW, wait_for  # noqa: E402
-from disc_files import records, write_files  # noqa: E402
+from disc_files import default_applications, records, write_files  # noqa: E402
 from locales import compiled_locales  # noqa: E402
+import scale_checks  # noqa: E402
 
-CASE, SETUP, PROBE, BMP = sys.argv[1:5]
+CASE, SETUP, PROBE, BMP, CHECK = sys.argv[1:6]
 GREEN, MAGENTA = "00FF00", "FF00FF"
 FRAME = 3
 
@@ -209,6 +211,61 @@ def case_click(d):
         m.close()
 
 
+OPENS = ("[Menu]\nNrOfItems=6\nOffsetX=600\nOffsetY=1500\nLineDistance=600\nFontSize=12\n"
+         "Item1=Read me,notepad.exe readme.txt\nItem2=Browse the disc,explorer.exe .\n"
+         "Item3=Manual,explorer.exe docs\\manual.pdf\n"
+         "Item4=Web,cmd /c start \"\" https://example.com/tavik?x=1\n"
+         "Item5=Text as a command,readme.txt\nItem6=Install\n")
+
+
+def local(target):
+    """A local target as a path: GIO hands `%U` a file as its path or as a file:// URI."""
+    return target[len("file://"):] if target.startswith("file://") else target
+
+
+def case_open(d):
+    # The desktop's default application is a recorder (private XDG folders); a text file named
+    # as a command and a bare `Install` (a private `install` first in PATH) start nothing.
+    base = tempfile.mkdtemp(prefix="tavik-open-")
+    try:
+        env = default_applications(base)
+        write_files(base, {"bin/install": RECORDER}, executable=("bin/install",))
+        record = os.path.join(base, "control.txt")
+        sample = os.path.join(base, "sample.txt")
+        write_files(base, {"sample.txt": "x"})
+        subprocess.run(["gio", "open", sample], env=dict(d.env, **env, TAVIK_RECORD=record),
+                       check=True, timeout=20)
+        wait_for(lambda: records(record), SHOW, what="the control: gio open reaches the recorder")
+        assert local(records(record)[0][1]) == sample, records(record)
+        env.update(PATH=os.path.join(base, "bin") + ":" + os.environ["PATH"])
+        m = Menu(d, OPENS, env=env,
+                 files={"readme.txt": "touch PWNED\n", "docs/Manual.pdf": "%PDF-1.4\n"})
+        try:
+            want = [os.path.join(m.disc, "readme.txt"), m.disc,
+                    os.path.join(m.disc, "docs/Manual.pdf"), "https://example.com/tavik?x=1"]
+            for i in (4, 5, 0, 1, 2, 3):
+                m.click(*[v + 8 for v in ITEM_ROW(i)[:2]])
+                if i < 4:
+                    wait_for(lambda: len(m.records()) == i + 1, SHOW, what=f"item {i + 1} opened")
+            recs = m.records()
+            # Clicks are handled in order: items 5 and 6 were done when item 1's target came.
+            assert [local(r[1]) for r in recs] == want, recs
+            for r in recs:
+                fields = dict(f.split("=", 1) for f in r[2:])
+                assert r[0].endswith("open-recorder.sh"), r
+                assert fields["sid"] == fields["pid"], f"own session: {r}"
+                assert fields["fds"].split() == ["/dev/null"] * 3, r
+                wait_for(lambda: not os.path.exists(f"/proc/{fields['pid']}"), END,
+                         what=f"opener child {fields['pid']} reaped")
+            assert not os.path.exists(os.path.join(m.work, "PWNED")), "the text file ran"
+            assert not os.path.exists(os.path.join(m.disc, "PWNED")), "the text file ran"
+            assert m.proc.poll() is None, "the menu stays open"
+        finally:
+            m.close()
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
+
+
 def case_exit(d):
     m = Menu(d, "")  # no settings at all: Exit still ends the menu
     try:
@@ -278,6 +335,65 @@ def case_language(d):
     assert title_pixels(gbk, plain) == title_pixels(utf8, plain), "GBK read without the locale"
 
 
+def case_scale(d):
+    """GDK scale 2: twice the window, the labels' boxes and their hit-testing at twice their
+    place, the background from its 2x rendition (as tavik-check --render --scale 2 draws it,
+    not the 1x enlarged), a disc's pic@2x.png used, a wrong-sized one ignored."""
+    s, env = 2, {"GDK_SCALE": "2"}
+    m = Menu(d, ITEMS, env=env)
+    try:
+        x, y, w, h = d.geometry(m.window)
+        assert (w, h) == (503 * s, 380 * s), (w, h)
+        at = lambda cx, cy: (x + FRAME * s + cx, y + FRAME * s + cy)  # client device px
+        row = tuple(v * s for v in ITEM_ROW(0))
+        wait_for(lambda: d.count_color((*at(*row[:2]), *row[2:]), GREEN) > 40, SHOW,
+                 what="the scaled column")
+        shot = m.shot()
+        # Item 1's letters start at its Left, 40 px (80 device px), below its Top, 100 px.
+        found = d.run("convert", shot, "-crop", "%dx%d+%d+%d" % (*row[2:], *at(*row[:2])),
+                      "+repage", "-fill", "black", "+opaque", "#" + GREEN, "-trim",
+                      "-format", "%X %Y %h", "info:").stdout.split()
+        left, top = (int(v) + o for v, o in zip(found[:2], row[:2]))
+        assert 80 <= left <= 84 and 200 <= top <= 212 and int(found[2]) >= 24, found
+        # The hand (GTK draws it at the scale: hot spot 24, 2) exactly from the label's left
+        # and top edges (600 and 1500 twips) on.
+        for (cx, cy), hand in (((81, 204), True), ((78, 204), False), ((90, 198), False),
+                               ((90, 202), True)):
+            d.move(*at(cx, cy))
+            wait_for(lambda: (m.cursor()[1] == f"{12 * s},{s}") == hand, SHOW,
+                     what=f"{'hand' if hand else 'arrow'} at device ({cx}, {cy})")
+        # The background's fine detail, well clear of the labels: the formula and its stroke.
+        render = os.path.join(m.work, "render.png")
+        subprocess.run([CHECK, "--render", render, "--scale", str(s), m.disc],
+                       capture_output=True, timeout=60)
+        area = (640, 140, 300, 200)
+        wrong, enlarged = scale_checks.detail_against(
+            shot, (*at(*area[:2]), *area[2:]), render, (area[0] + FRAME * s,
+                                                        area[1] + FRAME * s, *area[2:]),
+            BMP, tuple(v // s for v in area), s, m.work)
+        assert wrong == 0 and enlarged > 1000, (wrong, enlarged)
+    finally:
+        m.close()
+    for width, used in ((200, True), (201, False)):
+        folder = tempfile.mkdtemp(prefix="tavik-pic-")
+        scale_checks.picture_files(folder, width)
+        files = {n: open(os.path.join(folder, n), "rb").read() for n in ("pic.png", "pic@2x.png")}
+        shutil.rmtree(folder)
+        m = Menu(d, "[Menu]\nPicture=pic.png\n", files=files, env=env)
+        try:
+            x, y, _, _ = d.geometry(m.window)
+            box = (x + FRAME * s, y + FRAME * s, 200, 160)
+            if used:
+                wait_for(lambda: scale_checks.checkerboard_share(m.shot(), box) == 1.0, SHOW,
+                         what="pic@2x.png pixel for pixel")
+            else:
+                # The 1x enlarged: red within, its edge blended with the back colour.
+                wait_for(lambda: d.count_color(box, scale_checks.RED) >= 198 * 158, SHOW,
+                         what="pic.png, the wrong-sized rendition ignored")
+        finally:
+            m.close()
+
+
 def case_close(d):
     m = Menu(d, ITEMS)
     try:
@@ -289,6 +405,6 @@ def case_close(d):
 
 
 if __name__ == "__main__":
-    with desktop.Display() as display:
+    with desktop.Display(*((2048, 1536) if CASE == "scale" else ())) as display:
         globals()["case_" + CASE](display)
     print(CASE, "ok")

@@ -1,4 +1,5 @@
-// Command lines on Linux: Windows splitting rules, where the program is looked for, and how it
+// Command lines on Linux: Windows splitting rules, where the program is looked for, what a click
+// does (a program, the Windows programs' work through the opener, or nothing), and how a program
 // is started (own session, /dev/null streams, arguments passed unchanged), with and without an
 // exec bit on the medium.
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 #include "app/posix/command_line.h"
 #include "app/posix/interpreter.h"
+#include "app/posix/linux_start.h"
 #include "app/posix/program_path.h"
 #include "app/posix/program_start.h"
 
@@ -191,7 +193,7 @@ TEST_F(CommandResolve, WithoutExecBitOnTheMediumThroughLoaderOrInterpreter) {
         {"BIN/TOOL", Program{elf, {loader}}}, // letter case ignored here too
         {"run.sh", Program{script, {"/bin/sh", "-e"}}},
         {"blanks", Program{blanks, {"/bin/sh"}}},
-        {"readme.txt", Program{plain, {"/bin/sh"}}}, // text without #!: the shell's
+        {"readme.txt", std::nullopt}, // text without #!: execve refuses it with an exec bit too
         {"/go.sh", Program{on_root, {"/bin/sh"}}},
         {"bin/other", std::nullopt},
         {"nointerp.sh", std::nullopt},
@@ -224,6 +226,92 @@ TEST_F(CommandResolve, WithoutExecBitOnTheMediumThroughLoaderOrInterpreter) {
              std::string(reinterpret_cast<const char*>(&null_type), sizeof null_type));
     }
     EXPECT_EQ(posix::resolve_program("bin/static", places), std::nullopt);
+}
+
+// Only what the kernel starts, PATH by its exact name: `Install` is not /usr/bin/install.
+TEST_F(CommandResolve, OnlyWhatTheKernelStartsAndPathByExactName) {
+    const std::string disc = dir("medium/disc");
+    file("medium/disc/notes.txt", "touch PWNED\n", true);
+    file("medium/disc/setup.exe", std::string("MZ\0\0", 4), true);
+    file("medium/disc/gone.sh", "#!/no/such/shell\n", true);
+    const std::string install = file("pathdir/install", "#!/bin/sh\n", true);
+    const SearchPlaces places{disc, root_ + "/medium", root_ + "/pathdir"};
+    EXPECT_EQ(posix::resolve_program("notes.txt", places), std::nullopt);
+    EXPECT_EQ(posix::resolve_program("setup.exe", places), std::nullopt);
+    EXPECT_EQ(posix::resolve_program("gone.sh", places), std::nullopt);
+    EXPECT_EQ(posix::resolve_program("Install", places), std::nullopt);
+    EXPECT_EQ(posix::resolve_program("install", places), (Program{install, {}}));
+}
+
+// What a click does, as the GTK shell and tavik-check both ask it.
+TEST_F(CommandResolve, AClickStartsAProgramOpensATargetOrDoesNothing) {
+    const std::string disc = dir("medium/disc");
+    const std::string tool = file("medium/disc/tool.sh", "#!/bin/sh\n", true);
+    file("medium/disc/readme.txt", "touch PWNED\n", false);
+    file("medium/disc/docs/Manual.PDF", "%PDF", false);
+    file("medium/disc/help/app.chm", "ITSF", false);
+    file("medium/disc/notepad.exe", "MZ", false); // a Windows program does not hide the idiom
+    file("medium/disc/setup.exe", "MZ", true);
+    file("pathdir/install", "#!/bin/sh\n", true);
+    file("pathdir/write", "#!/bin/sh\n", true);
+    const posix::PosixStartFiles files({disc, root_ + "/medium", root_ + "/pathdir"});
+    const posix::DiscPlaces places{disc, root_ + "/medium", '/'};
+    using How = posix::LinuxStart::How;
+    struct Case {
+        const char* line;
+        How how;
+        std::string what; // program, target (relative to the disc, or a URL) or warning kind
+    };
+    const std::string pdf = "docs/Manual.PDF", url = "https://x.test/a?b=1";
+    const Case cases[] = {
+        {"tool.sh a", How::Program, tool},
+        {"install", How::Program, root_ + "/pathdir/install"},
+        {"Install", How::Nothing, "program_not_found"},
+        {"readme.txt", How::Nothing, "no_shebang"},
+        {"setup.exe /q", How::Nothing, "not_a_program"},
+        {"notepad.exe readme.txt", How::Opener, "readme.txt"},
+        {"NOTEPAD README.TXT", How::Opener, "readme.txt"},
+        {"C:\\Windows\\notepad.exe readme.txt", How::Opener, "readme.txt"},
+        {"\\WINDOWS\\system32\\notepad.exe /p readme.txt", How::Opener, "readme.txt"},
+        {"D:\\Tools\\notepad.exe readme.txt", How::Nothing, "program_not_found"},
+        {"write readme.txt", How::Opener, "readme.txt"}, // before PATH's write(1)
+        {"wordpad.exe readme.txt", How::Opener, "readme.txt"},
+        {"explorer.exe", How::Opener, ""},
+        {"explorer.exe .", How::Opener, ""},
+        {"explorer.exe docs\\manual.pdf", How::Opener, pdf},
+        {"explorer /select,docs\\manual.pdf", How::Opener, "docs"},
+        {"explorer.exe \\disc\\DOCS\\", How::Opener, "docs"},
+        {"explorer.exe https://x.test/a?b=1", How::Opener, url},
+        {"explorer.exe C:\\docs", How::Nothing, "nothing_to_open"},
+        {"explorer.exe missing.pdf", How::Nothing, "nothing_to_open"},
+        {"notepad.exe", How::Nothing, "nothing_to_open"},
+        {"iexplore.exe https://x.test/a?b=1", How::Opener, url},
+        {"\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" docs\\manual.pdf", How::Opener,
+         pdf},
+        {"msedge --new-window https://x.test/a?b=1", How::Opener, url},
+        {"hh.exe help\\app.chm", How::Opener, "help/app.chm"},
+        {"rundll32.exe url.dll,FileProtocolHandler https://x.test/a?b=1", How::Opener, url},
+        {"rundll32 shell32.dll,Control_RunDLL", How::Nothing, "nothing_to_open"},
+        {"cmd /c start \"\" docs\\manual.pdf", How::Opener, pdf},
+        {"cmd.exe /C START docs\\manual.pdf", How::Opener, pdf},
+        {"cmd /c start \"Manual\" /max docs\\manual.pdf", How::Opener, pdf},
+        {"cmd /c dir", How::Nothing, "nothing_to_open"},
+        {"https://x.test/", How::Nothing, "program_not_found"},
+    };
+    for (const Case& c : cases) {
+        const posix::LinuxStart got = posix::linux_start(c.line, places, files);
+        EXPECT_EQ(got.how, c.how) << c.line << ": " << got.why;
+        if (c.how == How::Program)
+            EXPECT_EQ(got.program.path, c.what) << c.line;
+        else if (c.how == How::Nothing)
+            EXPECT_EQ(got.kind, c.what) << c.line;
+        else if (posix::is_url(c.what))
+            EXPECT_EQ(got.target, c.what) << c.line;
+        else
+            EXPECT_EQ(got.target, c.what.empty() ? disc : disc + "/" + c.what) << c.line;
+    }
+    for (const char* drive : {"C:\\x", "c:", "1a:b", ":x", "x"})
+        EXPECT_FALSE(posix::is_url(drive)) << drive;
 }
 
 TEST_F(CommandResolve, MediumRootIsTheMountPointAbove) {

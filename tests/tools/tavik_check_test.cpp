@@ -42,11 +42,29 @@ TEST_F(TavikCheck, CommandsAreLookedForAsTheLinuxMenuLooksForThem) {
     std::filesystem::create_directories(path("Tools"));
     std::ofstream(path("Tools/Run.sh")) << "#!/bin/sh\n";
     std::filesystem::permissions(path("Tools/Run.sh"), std::filesystem::perms::owner_all);
-    load("NrOfItems=4\nItem1=On disc,tools\\run.sh --x\nItem2=Nowhere,no-such-program-here\n"
-         "Item3=Empty,\nItem4=In PATH,\"sh\" -c true\n");
+    std::ofstream(path("readme.txt")) << "touch PWNED\n";
+    load("NrOfItems=6\nOffsetY=1500\nItem1=On disc,tools\\run.sh "
+         "--x\nItem2=Nowhere,no-such-program-here\n"
+         "Item3=Empty,\nItem4=In PATH,\"sh\" -c true\nItem5=Text,readme.txt\n"
+         "Item6=Read me,notepad.exe README.TXT\n");
     const auto r = check::run_check(*form);
-    EXPECT_EQ(keys(r), (std::vector<std::string>{"Item2", "Item3"}));
+    EXPECT_EQ(keys(r), (std::vector<std::string>{"Item2", "Item3", "Item5"}));
     EXPECT_NE(r.warnings[0].message.find("no-such-program-here"), std::string::npos);
+    EXPECT_EQ(r.warnings[2].kind, "no_shebang");
+    // Each item's Linux start in the JSON; none for an item without a command, nor for Exit.
+    std::ostringstream out;
+    check::print_json(out, *form, r);
+    const std::string json = out.str();
+    for (const std::string& start :
+         {"\"linux_start\": {\"how\": \"program\", \"program\": \"" + path("Tools/Run.sh") +
+              "\", \"via\": null, \"target\": null, \"why\": null}",
+          "\"linux_start\": {\"how\": \"opener\", \"program\": null, \"via\": null, \"target\": "
+          "\"" +
+              path("readme.txt") + "\", \"why\": null}",
+          std::string("\"linux_start\": {\"how\": \"nothing\", \"program\": null, \"via\": null, "
+                      "\"target\": null, \"why\": \"readme.txt is a text file without a #! line"),
+          std::string("\"bold\": false,\n   \"linux_start\": null}]")})
+        EXPECT_NE(json.find(start), std::string::npos) << start << "\n" << json;
 }
 
 TEST_F(TavikCheck, LabelsOutsideTheWindowAreReported) {

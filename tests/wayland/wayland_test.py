@@ -5,7 +5,7 @@ ordinary window already open. Checks the compositor's own facts (decoration, ext
 task list), the menu's Wayland trace (buffer scale and size), the screenshot's pixels (extent,
 hover highlight) and input (a click starts its program, Exit and the compositor's close end the
 menu). Each run lives in private mount and network namespaces, so runs never meet.
-Usage: wayland_test.py sway|kwin|mutter SCALE SETUP POINTER X_PROBE
+Usage: wayland_test.py sway|kwin|mutter SCALE SETUP POINTER X_PROBE TAVIK_CHECK
 TAVIK_WAYLAND_KEEP=1 keeps the run's folder (screenshots, traces, logs) for a look."""
 import glob
 import json
@@ -21,10 +21,17 @@ import threading
 sys.dont_write_bytecode = True  # a fresh machine does not set PYTHONDONTWRITEBYTECODE
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from desktop import wait_for  # noqa: E402
-from disc_files import records, write_files  # noqa: E402
+from disc_files import default_applications, records, write_files  # noqa: E402
+import scale_checks  # noqa: E402
 
-KIND, SCALE, SETUP, POINTER, X_PROBE = (sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4],
-                                         sys.argv[5])
+KIND, SCALE, SETUP, POINTER, X_PROBE = (sys.argv[1], float(sys.argv[2]), sys.argv[3],
+                                         sys.argv[4], sys.argv[5])
+CHECK = sys.argv[6]
+BACKGROUND_BMP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets",
+                              "background.bmp")
+SCALE = int(SCALE) if SCALE == int(SCALE) else SCALE
+# GTK 3 draws whole scales: on a 150 % output at 2, which the compositor shrinks to 1.5.
+DRAWN = -(-SCALE // 1) if isinstance(SCALE, float) else SCALE
 WIDTH, HEIGHT = 1280, 800  # logical
 OUTER = (503, 380)
 CENTRE = ((WIDTH - OUTER[0]) // 2, (HEIGHT - OUTER[1]) // 2)
@@ -35,13 +42,15 @@ MAGENTA = "FF00FF"
 RECORDER = """#!/bin/sh
 printf '%s|%s\\n' "$0" "$*" >> "$TAVIK_RECORD"
 """
-# Item 1 records its start; item 2 opens an ordinary window that must come up over the menu.
-ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=2\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
+# Item 1 records its start; item 2 opens an ordinary window that must come up over the menu;
+# item 3 opens the disc's readme.txt with the desktop's default application (the same window).
+ITEMS = ("[Menu]\nCaption=Sample\nNrOfItems=3\nOffsetX=600\nOffsetY=1500\nLineDistance=600\n"
          "ForeColor=65280\nHighlight=&H00FF00FF\nFontSize=12\nItem1=Record here,record.sh one\n"
          "Item2=Open a window,zenity --text-info --filename=/etc/hostname --width=900 "
-         "--height=600\n")
+         "--height=600\nItem3=Read me,notepad.exe readme.txt\n")
 ITEM_ROW = (36, 96, 300, 36)  # client px around item 1
 ITEM2_ROW = (36, 136, 300, 36)
+ITEM3_ROW = (36, 176, 300, 36)
 GREEN = "00FF00"
 EXIT_AT = (455, 345)  # client px inside the Exit label
 
@@ -110,7 +119,8 @@ class Sway(Compositor):
     def start(self):
         config = os.path.join(self.runtime, "config")
         with open(config, "w") as f:
-            f.write(f"output HEADLESS-1 resolution {WIDTH * SCALE}x{HEIGHT * SCALE} scale {SCALE}\n"
+            f.write(f"output HEADLESS-1 resolution {round(WIDTH * SCALE)}x{round(HEIGHT * SCALE)} "
+                    f"scale {SCALE}\n"
                     "xwayland force\n")
         os.chown(config, NOBODY, NOBODY)
         env = dict(self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
@@ -202,14 +212,14 @@ class KWin(Compositor):
         body = ("workspace.clientList().forEach(function (c) { if (c.pid == %d) print('%s' + "
                 "JSON.stringify({x: c.frameGeometry.x, y: c.frameGeometry.y, w: c.frameGeometry.width,"
                 " h: c.frameGeometry.height, cw: c.bufferGeometry.width, ch: c.bufferGeometry.height,"
-                " skipTaskbar: c.skipTaskbar})); });"
+                " skipTaskbar: c.skipTaskbar, skipSwitcher: c.skipSwitcher})); });"
                 " print('%s' + 'end');" % (pid, f"TAVIK{self.scripts + 1} ", f"TAVIK{self.scripts + 1} "))
         found = [json.loads(line) for line in self.script(body)]
         if not found:
             return None
         c = found[0]
         return {"x": c["x"], "y": c["y"], "w": c["w"], "h": c["h"], "decorated": (c["w"], c["h"]) != (c["cw"], c["ch"]),
-                "listed": not c["skipTaskbar"]}
+                "listed": not c["skipTaskbar"], "switcher": not c["skipSwitcher"]}
 
     def screenshot(self, path):
         import dbus
@@ -433,14 +443,17 @@ def start_menu(comp, base, name):
     disc = os.path.join("/tmp", name)
     os.mkdir(disc)
     shutil.copy(SETUP, os.path.join(disc, "setup"))
-    write_files(disc, {"autorun.inf": ITEMS, "record.sh": RECORDER}, executable=("record.sh",))
+    write_files(disc, {"autorun.inf": ITEMS, "record.sh": RECORDER, "readme.txt": "read me\n"},
+                executable=("record.sh",))
     work = os.path.join(base, name + "-work")
     os.mkdir(work)
     os.chown(work, comp.uid, comp.uid)
     record = os.path.join(work, "record.txt")
     trace = open(os.path.join(base, name + "-trace.txt"), "w")
     proc = comp.spawn([os.path.join(disc, "setup")], cwd=work, stdout=trace, stderr=trace,
-                      env={"TAVIK_RECORD": record, "WAYLAND_DEBUG": "1"})
+                      env={"TAVIK_RECORD": record, "WAYLAND_DEBUG": "1",
+                           **default_applications(work, "zenity --text-info --filename=%f "
+                                                        "--width=900 --height=600")})
     trace.close()
     comp.trace = trace.name
     facts = wait_for(lambda: comp.window(proc.pid), 60, interval=0.3, what="the menu's window")
@@ -507,6 +520,8 @@ def check_run(comp, base, with_other):
         row.update(backend="Wayland" if native else "XWayland", decorated=facts["decorated"],
                    extent=(facts["w"], facts["h"]), position=(facts["x"], facts["y"]),
                    listed=facts["listed"], pixels=box)
+        if "switcher" in facts:
+            row["switcher"] = facts["switcher"]
         if native:
             with open(trace) as f:
                 text = f.read()
@@ -517,12 +532,23 @@ def check_run(comp, base, with_other):
                 key=lambda b: b[0] * b[1])
         if row["decorated"] or row["extent"] != OUTER:
             return row  # the item's place on the screen is unknown: no input tried
+        if SCALE == 2 and not with_other:
+            # The background's fine detail is its 2x rendition's, as tavik-check draws it at
+            # that scale, not the 1x picture enlarged: the formula, clear of every label.
+            render = os.path.join(base, "render.png")
+            subprocess.run([CHECK, "--render", render, "--scale", "2", os.path.join("/tmp", name)],
+                           capture_output=True, timeout=60)
+            area = (640, 140, 300, 200)
+            at = (round((facts["x"] + FRAME) * 2) + area[0], round((facts["y"] + FRAME) * 2) + area[1])
+            row["detail"] = scale_checks.detail_against(
+                shot, (*at, *area[2:]), render, (area[0] + 6, area[1] + 6, *area[2:]),
+                BACKGROUND_BMP, tuple(v // 2 for v in area), 2, base)
         pointer = MutterPointer(comp) if KIND == "mutter" else Pointer(comp)
         try:
             ox, oy = facts["x"] + FRAME, facts["y"] + FRAME
             if not with_other:
-                device = tuple(v * SCALE for v in (ox + ITEM_ROW[0], oy + ITEM_ROW[1],
-                                                   ITEM_ROW[2], ITEM_ROW[3]))
+                device = tuple(round(v * SCALE) for v in (ox + ITEM_ROW[0], oy + ITEM_ROW[1],
+                                                          ITEM_ROW[2], ITEM_ROW[3]))
                 moves = [0]
 
                 def highlighted():
@@ -551,33 +577,36 @@ def check_run(comp, base, with_other):
                 # The menu is no surface kept on top: the window its item opens covers it.
                 # Not on sway, which keeps every floating window, the menu included, over tiled
                 # ones: a started program that tiles opens below it whatever the menu asks.
-                pointer.click(ox + ITEM2_ROW[0] + 8, oy + ITEM2_ROW[1] + 10)
-                both = tuple(v * SCALE for v in (ox + ITEM_ROW[0], oy + ITEM_ROW[1],
-                                                 ITEM_ROW[2], ITEM2_ROW[1] - ITEM_ROW[1] + 36))
+                both = tuple(round(v * SCALE) for v in (ox + ITEM_ROW[0], oy + ITEM_ROW[1],
+                                                        ITEM_ROW[2], ITEM3_ROW[1] - ITEM_ROW[1] + 36))
 
                 def covered():
                     comp.screenshot(shot)
                     return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) == 0
-                if KIND != "sway":
-                    try:
-                        row["started_window_above"] = wait_for(
-                            covered, 60, interval=0.5, what="the started window over the menu")
-                    except AssertionError:
-                        row["started_window_above"] = False
-                started = wait_for(lambda: children(proc.pid), 30, what="the program started")
-                if KIND == "sway":
-                    wait_for(lambda: comp.window(started[0]), 60, interval=0.3,
-                             what="the started window")
-                for child in started:
-                    os.kill(child, signal.SIGTERM)
-                wait_for(lambda: not children(proc.pid), 15, what="the started window closed")
 
                 # Its process is gone, but the compositor may still show its window for a while:
-                # a click then lands there. Click Exit once the menu's items are in view again.
+                # a click then lands there. The next click waits for the menu's items in view.
                 def uncovered():
                     comp.screenshot(shot)
                     return count_color(shot, both, GREEN) + count_color(shot, both, MAGENTA) > 20
-                wait_for(uncovered, 60, interval=0.3, what="the menu in view again")
+                # A program, then the desktop's default application: both with the click's token.
+                for key, item in (("started_window_above", ITEM2_ROW),
+                                  ("opened_window_above", ITEM3_ROW)):
+                    pointer.click(ox + item[0] + 8, oy + item[1] + 10)
+                    if KIND != "sway":
+                        try:
+                            row[key] = wait_for(covered, 60, interval=0.5,
+                                                what="the started window over the menu")
+                        except AssertionError:
+                            row[key] = False
+                    started = wait_for(lambda: children(proc.pid), 30, what="the program started")
+                    if KIND == "sway":
+                        wait_for(lambda: comp.window(started[0]), 60, interval=0.3,
+                                 what="the started window")
+                    for child in started:
+                        os.kill(child, signal.SIGTERM)
+                    wait_for(lambda: not children(proc.pid), 15, what="the started window closed")
+                    wait_for(uncovered, 60, interval=0.3, what="the menu in view again")
                 pointer.click(ox + EXIT_AT[0], oy + EXIT_AT[1])
                 row["exit"] = ended(proc)
             else:
@@ -613,26 +642,36 @@ def main():
         for with_other in (False, True):
             row = check_run(comp, base, with_other)
             print(f"{KIND} scale {SCALE} {'with another window' if with_other else 'alone'}: {row}")
-            device = (OUTER[0] * SCALE, OUTER[1] * SCALE)
+            device = (round(OUTER[0] * SCALE), round(OUTER[1] * SCALE))
             expect = {"decorated": False, "extent": OUTER}
             if not with_other:
                 expect.update(hover=True, hand=True, click=True, click_keeps_menu=True, exit=True)
                 if KIND != "sway":
-                    expect["started_window_above"] = True
+                    expect["started_window_above"] = expect["opened_window_above"] = True
                 # mutter shades the row below an XWayland window: one device px of slack.
-                slack = 1 if KIND == "mutter" else 0
+                slack = 1 if KIND == "mutter" or DRAWN != SCALE else 0
                 if any(abs(a - b) > slack for a, b in zip(row["pixels"][:2], device)):
                     failures.append(f"painted extent {row['pixels'][:2]}, not {device}")
             else:
                 expect["close"] = True
-            if SCALE > 1:
-                # Sharp: drawn natively at the output's scale, never enlarged by the compositor.
-                expect.update(backend="Wayland", buffer_scale=SCALE, buffer=device)
+            if "detail" in row:
+                wrong, enlarged = row["detail"]
+                if wrong > 0 or enlarged < 1000:
+                    failures.append(f"background detail {row['detail']}: not the 2x rendition's")
+            if SCALE > 1 or KIND == "kwin":
+                # Sharp: drawn natively at the output's scale (the next whole one above a
+                # fractional scale), never enlarged by the compositor.
+                expect.update(backend="Wayland", buffer_scale=DRAWN,
+                              buffer=(OUTER[0] * DRAWN, OUTER[1] * DRAWN))
+                # KWin offers org_kde_plasma_shell to every client: native at every scale, off
+                # its task list and its Alt+Tab switcher, by KWin's own account.
+                if KIND == "kwin":
+                    expect.update(listed=False, switcher=False)
             else:
                 # XWayland draws sharp at scale 1 and takes the position and the task-list hint
-                # that no Wayland protocol offers an ordinary client of mutter or KWin.
+                # that no Wayland protocol offers an ordinary client of mutter.
                 expect["backend"] = "XWayland"
-                if KIND in ("kwin", "mutter"):
+                if KIND == "mutter":
                     expect["listed"] = False
             for key, value in expect.items():
                 if row.get(key) != value:

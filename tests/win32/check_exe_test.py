@@ -97,6 +97,17 @@ def same_json(win, lin):
         return [f"not JSON: {e}"]
     w["settings_path"] = unix_path(w["settings_path"])
     w["picture"]["path"] = unix_path(w["picture"]["path"])
+    for wl, ll in zip(w.get("labels", []), l.get("labels", [])):
+        ws, ls = wl.get("linux_start"), ll.get("linux_start")
+        if not ws or not ls:
+            continue
+        for key in ("program", "target"):
+            if ws[key] is not None and not ws[key].startswith(("http:", "https:")):
+                ws[key] = unix_path(ws[key])
+        # A Windows folder shows no exec bits: the loader or interpreter that starts a program
+        # without one is the Linux tool's to name.
+        if ws["via"] is None:
+            ls["via"] = None
     # The Linux menu reads `\\` in a picture's path as `/` too.
     l["picture"]["path"] = l["picture"]["path"].replace("\\", "/")
     return [f"{k}: Windows {w.get(k)!r}, Linux {l.get(k)!r}" for k in sorted(set(w) | set(l))
@@ -126,6 +137,11 @@ def as_windows_shows_utf8(text):
     return "".join(ansi_text(ch.encode("utf-8")) if ord(ch) > 0x7F else ch for ch in text)
 
 
+# The lines under an item that say what it does on Linux, with a path in them.
+STARTS, OPENS = "      on Linux: starts ", "      on Linux: opens "
+DEFAULT_APP = " with the desktop's default application ("
+
+
 def same_text(win, lin):
     """Lines that differ, the Windows ones' paths in Unix form (Settings:, Picture:)."""
     out = []
@@ -138,6 +154,14 @@ def same_text(win, lin):
                 "  (not found)" if w.endswith("  (not found)") else "")
         if l is not None and l.startswith("Picture:   "):
             l = l.replace("\\", "/")  # as the Linux menu reads a picture's path
+        if w is not None and w.startswith(STARTS):
+            w = STARTS + unix_path(w[len(STARTS):])
+        elif w is not None and w.startswith(OPENS):
+            target, rest = w[len(OPENS):].split(DEFAULT_APP, 1)
+            w = OPENS + unix_path(target) + DEFAULT_APP + rest
+        if l is not None and l.startswith(STARTS) and " through " in l and w is not None and \
+                " through " not in w:
+            l = l.split(" through ")[0]  # no exec bits in a Windows folder, as in same_json
         if w != l:
             out.append(f"line {i + 1}: Windows {w!r}, Linux {l!r}")
     return out
@@ -164,6 +188,16 @@ def window_test_discs(base, helpers):
                         "Item2=\u00dcbersicht,outils\\\u00fcbersicht.exe\r\n").encode("cp1252"),
         "outils/lisez-moi.exe": b"MZ", "outils/\u00fcbersicht.exe": b"MZ",
         "outils/" + "\u00e9" * 70 + ".txt": b""}
+    # The Windows programs' items and what starts nothing on Linux, as both tools decide it.
+    discs["windows-items"] = {
+        "autorun.inf": ("[Menu]\r\nNrOfItems=8\r\nOffsetY=1500\r\nLineDistance=300\r\n"
+                        "Item1=Read me,notepad.exe README.TXT\r\nItem2=Browse,explorer.exe .\r\n"
+                        "Item3=Manual,explorer.exe docs\\manual.pdf\r\n"
+                        "Item4=Web,cmd /c start \"\" https://example.com/x\r\n"
+                        "Item5=Text,readme.txt\r\nItem6=Install\r\nItem7=Script,tools\\run.sh\r\n"
+                        "Item8=Windows,C:\\Windows\\hh.exe help\\missing.chm\r\n").encode(),
+        "readme.txt": b"touch PWNED\n", "docs/Manual.pdf": b"%PDF", "tools/run.exe": b"MZ",
+        "tools/run.sh": b"#!/bin/sh\n"}
     names = []
     for name, files in discs.items():
         folder = os.path.join(base, name)
@@ -174,7 +208,7 @@ def window_test_discs(base, helpers):
             if isinstance(content, bytes):
                 with open(path, "wb") as f:
                     f.write(content)
-                if path.endswith(".exe"):
+                if path.endswith((".exe", ".sh")):
                     os.chmod(path, 0o755)  # a program, for the Linux menu as for Windows
             elif content.startswith("@"):
                 shutil.copy(content[1:], path)

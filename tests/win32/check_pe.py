@@ -189,13 +189,13 @@ def check(path, arch, assets, max_bytes):
                    b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", b"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"):
         c.expect(needle in manifest, f"manifest lacks {needle.decode()}")
 
-    # The background goes in as a PNG of background.bmp's size (the Wine tests compare its
-    # pixels with the bitmap's).
-    bmp = open(os.path.join(assets, "background.bmp"), "rb").read()
-    size = struct.unpack_from("<ii", bmp, 18)
+    # The background and its 2x rendition go in as PNGs of the bitmaps' sizes (the Wine tests
+    # compare their pixels with the bitmaps').
+    sizes = sorted(struct.unpack_from("<ii", open(os.path.join(assets, name), "rb").read(), 18)
+                   for name in ("background.bmp", "background@2x.bmp"))
     pngs = [d for d in of_type(RT_RCDATA).values() if d[:8] == b"\x89PNG\r\n\x1a\n"]
-    c.expect(len(pngs) == 1 and struct.unpack_from(">II", pngs[0], 16) == size,
-             f"the background is not embedded as a {size[0]}x{size[1]} PNG")
+    c.expect(sorted(struct.unpack_from(">II", p, 16) for p in pngs) == sizes,
+             f"the backgrounds are not embedded as PNGs of {sizes}")
     c.expect(not of_type(RT_BITMAP), "an uncompressed bitmap is still embedded")
     cur = open(os.path.join(assets, "hand.cur"), "rb").read()
     hot_x, hot_y, cur_size, cur_offset = struct.unpack_from("<HHII", cur, 6 + 4)

@@ -47,7 +47,7 @@ def check(path, setup_path):
     c.expect(b'level="asInvoker"' in manifest, "no asInvoker manifest")
     pngs = [v for k, v in res.items() if k[0] == RT_RCDATA and v[:8] == b"\x89PNG\r\n\x1a\n"]
     theirs = [v for k, v in setup_res.items() if k[0] == RT_RCDATA and v[:8] == b"\x89PNG\r\n\x1a\n"]
-    c.expect(len(pngs) == 1 and pngs == theirs, "the background differs from setup.exe's")
+    c.expect(len(pngs) == 2 and pngs == theirs, "the backgrounds differ from setup.exe's")
     print(f"{path}: {os.path.getsize(path)} bytes, imports {', '.join(dlls)}")
     return c.failures
 

@@ -3,6 +3,7 @@
 it, then its window, pixels, hover, clicks and ending checked from outside. Runs on the
 display and wineserver that wine_suite.py started.
 Usage: menu_e2e.py STATE_DIR SETUP_EXE HELPER_DIR ASSETS_DIR SCENARIO"""
+import contextlib
 import json
 import os
 import shutil
@@ -14,6 +15,7 @@ import tempfile
 sys.dont_write_bytecode = True  # keep the source tree clean
 from wine_menu import CLIENT, SCREEN, Checks, Menu  # noqa: E402  (puts tests/support on the path)
 import screen  # noqa: E402
+import scale_checks  # noqa: E402
 from desktop import SHOW, process_gone, wait_for  # noqa: E402
 from wine_suite import wine_environment  # noqa: E402
 
@@ -423,38 +425,120 @@ def scenario_picture(args, c):
 
 def scenario_dpi(args, c):
     """At 144 DPI the whole design scales by 1.5: window, column, fonts, Exit."""
-    state_dir = args[0]
+    with log_pixels(args[0], 144), Menu(args, {"autorun.inf": SETTINGS}) as menu:
+        client = (746, 561)  # 497 x 374 at 1.5, rounded
+        x, y, w, h = menu.desk.geometry(menu.window)
+        c.expect((w - 6, h - 6) == client and x == (SCREEN[0] - w) // 2 and
+                 y == (SCREEN[1] - h) // 2, f"client {(w - 6, h - 6)} == {client}, centred")
+        menu.origin = (x + 3, y + 3)
+        grab = lambda: screen.grab(menu.desk, (*menu.origin, *client))
+        shot = wait_for(lambda: (lambda s: s if s.count((0, 0, 400, 320), GREEN) > 100
+                                 else None)(grab()), SHOW, what="the scaled column")
+        for i in range(3):
+            box = shot.bbox((120, 150 + 60 * i, 400, 60), GREEN)
+            c.expect(box is not None and 150 <= box[0] <= 156 and
+                     150 + 60 * i <= box[1] <= 162 + 60 * i and box[3] >= 14,
+                     f"item {i + 1} at 1.5 times its place and size ({box})")
+        exit_box = shot.bbox((650, 495, 96, 66), GREEN)
+        c.expect(exit_box is not None and 660 <= exit_box[0] <= 666 and exit_box[1] >= 504,
+                 f"Exit at 1.5 times its place ({exit_box})")
+        # A screen reader gets the scaled places too: 150, 150 + 60 i and 660, 504 px.
+        kids = json.loads(menu.accessible("tree"))["children"]
+        ox, oy = menu.origin
+        corners = [k["location"][:2] for k in kids[1:]]
+        c.expect(corners == [[ox + 150, oy + 150], [ox + 150, oy + 210], [ox + 150, oy + 270],
+                             [ox + 660, oy + 504]], f"accessible boxes scaled ({corners})")
+
+
+@contextlib.contextmanager
+def log_pixels(state_dir, dpi):
+    """The prefix's DPI for the menus started inside the scope."""
     env = wine_environment(state_dir)
-    key = "HKCU\\Control Panel\\Desktop"
-    reg = lambda *a: subprocess.run([env["WINE"], "reg", *a], env=env, capture_output=True,
+    reg = lambda *a: subprocess.run([env["WINE"], "reg", *a, "/f"], env=env, capture_output=True,
                                     timeout=60, check=True)
-    reg("add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    key = ("HKCU\\Control Panel\\Desktop", "/v", "LogPixels")
+    reg("add", *key, "/t", "REG_DWORD", "/d", str(dpi))
     try:
-        with Menu(args, {"autorun.inf": SETTINGS}) as menu:
-            client = (746, 561)  # 497 x 374 at 1.5, rounded
-            x, y, w, h = menu.desk.geometry(menu.window)
-            c.expect((w - 6, h - 6) == client and x == (SCREEN[0] - w) // 2 and
-                     y == (SCREEN[1] - h) // 2, f"client {(w - 6, h - 6)} == {client}, centred")
-            menu.origin = (x + 3, y + 3)
-            grab = lambda: screen.grab(menu.desk, (*menu.origin, *client))
-            shot = wait_for(lambda: (lambda s: s if s.count((0, 0, 400, 320), GREEN) > 100
-                                     else None)(grab()), SHOW, what="the scaled column")
-            for i in range(3):
-                box = shot.bbox((120, 150 + 60 * i, 400, 60), GREEN)
-                c.expect(box is not None and 150 <= box[0] <= 156 and
-                         150 + 60 * i <= box[1] <= 162 + 60 * i and box[3] >= 14,
-                         f"item {i + 1} at 1.5 times its place and size ({box})")
-            exit_box = shot.bbox((650, 495, 96, 66), GREEN)
-            c.expect(exit_box is not None and 660 <= exit_box[0] <= 666 and exit_box[1] >= 504,
-                     f"Exit at 1.5 times its place ({exit_box})")
-            # A screen reader gets the scaled places too: 150, 150 + 60 i and 660, 504 px.
-            kids = json.loads(menu.accessible("tree"))["children"]
-            ox, oy = menu.origin
-            corners = [k["location"][:2] for k in kids[1:]]
-            c.expect(corners == [[ox + 150, oy + 150], [ox + 150, oy + 210], [ox + 150, oy + 270],
-                                 [ox + 660, oy + 504]], f"accessible boxes scaled ({corners})")
+        yield
     finally:
-        reg("delete", key, "/v", "LogPixels", "/f")
+        reg("delete", *key)
+
+
+def picture_disc(work, width=200, settings="[Menu]\nPicture=pic.png\n"):
+    """A disc with pic.png and its rendition pic@2x.png, `width` pixels wide."""
+    scale_checks.picture_files(work, width)
+    return {"autorun.inf": settings,
+            **{n: "@" + os.path.join(work, n) for n in ("pic.png", "pic@2x.png")}}
+
+
+def scenario_scale(args, c):
+    """At 150 % and 200 %: the window, the labels' boxes and the hand at their edges scale; the
+    background is drawn from its 2x rendition as tavik-check.exe --render --scale draws it, which
+    the 1x picture enlarged does not match; pic@2x.png beside Picture is used, a wrong-sized one
+    is not."""
+    work = tempfile.mkdtemp(dir=args[0])
+    shot, render = os.path.join(work, "shot.png"), os.path.join(work, "render.png")
+    try:
+        for dpi in (144, 192):
+            f = dpi / 96
+            client, side = (round(CLIENT[0] * f), round(CLIENT[1] * f)), round(32 * f)
+            with log_pixels(args[0], dpi), Menu(args, {"autorun.inf": SETTINGS}) as menu:
+                x, y, w, h = menu.desk.geometry(menu.window)
+                c.expect((w - 6, h - 6) == client, f"{dpi} dpi: client {(w - 6, h - 6)} == {client}")
+                menu.origin = (x + 3, y + 3)
+                wait_for(lambda: screen.grab(menu.desk, (*menu.origin, *client)).count(
+                    (0, 0, 400, 320), GREEN) > 100, SHOW, what="the scaled column")
+                # The hand, at the DPI's size, exactly from item 1's left and top edges on.
+                edge = round(ITEM_LEFT * f)
+                is_hand = lambda: screen.cursor(menu.env["DISPLAY"])[:2] == (side, side)
+                for px, py, hand in ((edge + 1, edge + 5, True), (edge - 2, edge + 5, False),
+                                     (edge + 10, edge - 2, False), (edge + 10, edge + 2, True)):
+                    menu.move(px, py)
+                    wait_for(lambda: is_hand() == hand, SHOW,
+                             what=f"{dpi} dpi: hand {hand} at {px}, {py}")
+                c.expect(True, f"{dpi} dpi: the hand ({side} px) from the label's edges on")
+                menu.move(client[0] - 5, client[1] // 2)
+                menu.desk.run("import", "-silent", "-window", "root", "-crop",
+                              "%dx%d+%d+%d" % (*client, *menu.origin), "+repage", shot)
+                subprocess.run([menu.env["WINE"], os.environ["TAVIK_CHECK_EXE"], "--render",
+                                "Z:" + render.replace("/", "\\"), "--scale", str(f), "D:\\"],
+                               env=menu.env, capture_output=True, timeout=120)
+                area = tuple(round(v * f) for v in (320, 70, 150, 100))  # the formula, no label
+                wrong, enlarged = scale_checks.detail_against(
+                    shot, area, render, (area[0] + 3, area[1] + 3, *area[2:]),
+                    os.path.join(menu.assets, "background.bmp"), (320, 70, 150, 100), f, work)
+                c.expect(wrong == 0 and enlarged > 500, f"{dpi} dpi: the background's detail is "
+                         f"the render's ({wrong} px differ), not the 1x enlarged ({enlarged} px differ)")
+        for width, used in ((200, True), (201, False)):
+            with log_pixels(args[0], 192), Menu(args, picture_disc(work, width)) as menu:
+                box = (*menu.origin, 200, 160)
+                shown = lambda: (
+                    scale_checks.checkerboard_share(menu.desk.screenshot(shot), box) == 1.0 if used
+                    else menu.desk.count_color(box, scale_checks.RED) >= 198 * 158)
+                wait_for(shown, SHOW, what=f"the picture ({width} px rendition)")
+                c.expect(True, "192 dpi: pic@2x.png drawn pixel for pixel" if used else
+                         "192 dpi: a pic@2x.png one pixel too wide is ignored: pic.png enlarged")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def scenario_dpi_change(args, c):
+    """WM_DPICHANGED's work, driven from inside a program built from the shell's files: after a
+    change the boxes, the picture and the hand are those of a start at the new DPI."""
+    work = tempfile.mkdtemp(dir=args[0])
+    files = picture_disc(work,
+                         settings=SETTINGS.replace("[Menu]\n", "[Menu]\nPicture=pic.png\n"))
+    files["dpi_change_probe.exe"] = "@" + os.path.join(args[2], "dpi_change_probe.exe")
+    menu = Menu(args, files)  # the disc as D:, no menu started
+    try:
+        r = subprocess.run([menu.env["WINE"], "D:\\dpi_change_probe.exe"], env=menu.env,
+                           capture_output=True, text=True, timeout=120)
+        print(r.stdout, end="")
+        c.expect(r.returncode == 0 and r.stdout.count("ok") == 4,
+                 f"every DPI change as a start there (exit {r.returncode})")
+    finally:
+        menu.stop()
+        shutil.rmtree(work, ignore_errors=True)
 
 
 SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()

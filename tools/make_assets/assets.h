@@ -8,7 +8,9 @@
 
 namespace make_assets {
 
-Canvas draw_background();  // 500 x 375: light-blue lettered backdrop, formula, underline
+// 500 x 375 times the scale: light-blue lettered backdrop, formula, underline. Each scale is
+// drawn from the shapes at its own size, never enlarged from a smaller one.
+Canvas draw_background(int scale = 1);
 Canvas draw_hand_cursor(); // 32 x 32: pointing hand, fingertip at (12, 1)
 Canvas draw_app_icon();    // 32 x 32: desktop computer beside an open software box
 
@@ -19,7 +21,8 @@ struct AssetFile {
     Bytes bytes;
 };
 
-// background.bmp, hand.cur and app.ico, byte for byte as committed in assets/.
+// background.bmp, its 2x rendition background@2x.bmp, hand.cur and app.ico, byte for byte as
+// committed in assets/.
 std::vector<AssetFile> make_all_assets();
 
 } // namespace make_assets

@@ -45,34 +45,61 @@ constexpr std::array<Glyph, 8> kGlyphs{{
     {'=', {0x00, 0x00, 0x1F, 0x00, 0x1F, 0x00, 0x00}},
 }};
 
-void draw_glyph(Canvas& canvas, int x, int y, const Glyph& glyph, Rgb colour) {
-    for (int row = 0; row < 7; ++row)
-        for (int col = 0; col < 5; ++col)
-            if ((glyph.rows[static_cast<std::size_t>(row)] >> (4 - col)) & 1)
-                canvas.set(x + col, y + row, colour);
+bool lit(const Glyph& glyph, int col, int row) {
+    return col >= 0 && col < 5 && row >= 0 && row < 7 &&
+           ((glyph.rows[static_cast<std::size_t>(row)] >> (4 - col)) & 1) != 0;
 }
 
-void draw_tiny_text(Canvas& canvas, int x, int y, std::string_view text, Rgb colour) {
+// The glyph's dots are the centres of a pen `scale` pixels wide: dots side by side make one
+// bar; two dots touching only at a corner are joined by a diagonal band, as the letter's
+// slanted stroke. At scale 1 the band has no room and the letter is its dots, pixel for pixel;
+// larger renditions draw the slants the dots stand for.
+void draw_glyph(Canvas& canvas, int x, int y, const Glyph& glyph, Rgb colour, int scale) {
+    const double s = scale;
+    for (int row = 0; row < 7; ++row)
+        for (int col = 0; col < 5; ++col) {
+            if (!lit(glyph, col, row))
+                continue;
+            canvas.fill_rect((x + col) * scale, (y + row) * scale, scale, scale, colour);
+            for (const int dx : {-1, 1}) {
+                if (scale == 1 || !lit(glyph, col + dx, row + 1) || lit(glyph, col + dx, row) ||
+                    lit(glyph, col, row + 1))
+                    continue;
+                // A band along the line between the two dots' centres, a pen's width across.
+                const PointF a{(x + col + 0.5) * s, (y + row + 0.5) * s};
+                const PointF b{a.x + dx * s, a.y + s};
+                const double nx = s * 0.5 / std::numbers::sqrt2, ny = -dx * nx;
+                canvas.fill_polygon({{a.x + nx, a.y + ny},
+                                     {b.x + nx, b.y + ny},
+                                     {b.x - nx, b.y - ny},
+                                     {a.x - nx, a.y - ny}},
+                                    colour);
+            }
+        }
+}
+
+void draw_tiny_text(Canvas& canvas, int x, int y, std::string_view text, Rgb colour, int scale) {
     for (const char ch : text) {
         for (const Glyph& glyph : kGlyphs)
             if (glyph.ch == ch)
-                draw_glyph(canvas, x, y, glyph, colour);
+                draw_glyph(canvas, x, y, glyph, colour, scale);
         x += 6; // 5 columns and 1 of spacing
     }
 }
 
 void paint_sky(Canvas& canvas) {
-    for (int y = 0; y < kHeight; ++y)
-        canvas.fill_rect(0, y, kWidth, 1, lerp(kSkyTop, kSkyBottom, y / (kHeight - 1.0)));
+    const int height = canvas.height();
+    for (int y = 0; y < height; ++y)
+        canvas.fill_rect(0, y, canvas.width(), 1, lerp(kSkyTop, kSkyBottom, y / (height - 1.0)));
 }
 
 // Rows of small sums, every other row shifted by half a tile, like printed wallpaper.
-void tile_lettering(Canvas& canvas) {
+void tile_lettering(Canvas& canvas, int scale) {
     constexpr std::string_view kRows[] = {"A+B=C", "X+Y=Z"};
     constexpr int kTileWidth = 56, kTileHeight = 22;
     for (int row = 0; row * kTileHeight < kHeight; ++row)
         for (int x = (row % 2) * kTileWidth / 2 - kTileWidth; x < kWidth; x += kTileWidth)
-            draw_tiny_text(canvas, x, row * kTileHeight + 6, kRows[row % 2], kLettering);
+            draw_tiny_text(canvas, x, row * kTileHeight + 6, kRows[row % 2], kLettering, scale);
 }
 
 // Hand-written glyphs: strokes through points in a 1 x 1 cell (y down, baseline at 1).
@@ -97,7 +124,7 @@ const HandGlyph kEquals{{{{0.1, 0.6}, {0.72, 0.56}}, {{0.12, 0.84}, {0.74, 0.8}}
 // clang-format on
 
 // a² + b² = c², slanted and with a slight wave so it looks written rather than typeset.
-void write_formula(Ink& ink, PointF origin, double size) {
+void write_formula(Ink& ink, PointF origin, double size, double s) {
     struct Placed {
         const HandGlyph* glyph;
         bool raised;
@@ -113,32 +140,35 @@ void write_formula(Ink& ink, PointF origin, double size) {
             Stroke placed;
             for (const PointF p : stroke) {
                 const double x = pen + p.x * scale + (1 - p.y) * scale * 0.22;
-                placed.push_back({x, top + p.y * scale + 1.5 * std::sin(x / 23.0)});
+                placed.push_back({x * s, (top + p.y * scale + 1.5 * std::sin(x / 23.0)) * s});
             }
-            ink.stroke(placed, raised ? 1.0 : 1.3, raised ? 1.5 : 2.1);
+            ink.stroke(placed, (raised ? 1.0 : 1.3) * s, (raised ? 1.5 : 2.1) * s);
         }
         pen += glyph->advance * scale;
     }
 }
 
 // One brush sweep under the formula: thin at both ends, full in the middle.
-void sweep_underline(Ink& ink) {
-    const PointF a{236, 122}, b{320, 136}, c{420, 118}, d{490, 84};
-    for (int i = 0; i <= 600; ++i) {
-        const double t = i / 600.0;
-        ink.dab(bezier(a, b, c, d, t), 0.6 + 3.0 * std::pow(std::sin(std::numbers::pi * t), 0.8));
+void sweep_underline(Ink& ink, int scale) {
+    const double s = scale;
+    const PointF a{236 * s, 122 * s}, b{320 * s, 136 * s}, c{420 * s, 118 * s}, d{490 * s, 84 * s};
+    const int dabs = 600 * scale;
+    for (int i = 0; i <= dabs; ++i) {
+        const double t = i / static_cast<double>(dabs);
+        ink.dab(bezier(a, b, c, d, t),
+                (0.6 + 3.0 * std::pow(std::sin(std::numbers::pi * t), 0.8)) * s);
     }
 }
 
 } // namespace
 
-Canvas draw_background() {
-    Canvas canvas(kWidth, kHeight, kSkyTop);
+Canvas draw_background(int scale) {
+    Canvas canvas(kWidth * scale, kHeight * scale, kSkyTop);
     paint_sky(canvas);
-    tile_lettering(canvas);
-    Ink ink(kWidth, kHeight);
-    write_formula(ink, {262, 40}, 42);
-    sweep_underline(ink);
+    tile_lettering(canvas, scale);
+    Ink ink(kWidth * scale, kHeight * scale);
+    write_formula(ink, {262, 40}, 42, scale);
+    sweep_underline(ink, scale);
     ink.paint_onto(canvas, kTeal);
     return canvas;
 }

@@ -1,5 +1,6 @@
-// make-assets DIR: writes background.bmp, hand.cur and app.ico into DIR (which must exist).
-// The output depends on nothing but this program, so reruns reproduce the committed files.
+// make-assets DIR: writes background.bmp, background@2x.bmp, hand.cur and app.ico into DIR (which
+// must exist). The output depends on nothing but this program, so reruns reproduce the committed
+// files.
 #include <filesystem>
 #include <fstream>
 #include <iostream>

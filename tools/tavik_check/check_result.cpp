@@ -62,8 +62,11 @@ Warning language_warning(const std::string& path, unsigned code_page) {
 
 void WarningCollector::fallback(const menu::Fallback& f) {
     const int n = f.item;
-    if (n > 0)
-        items_.insert(n);
+    if (n > 0) {
+        if (static_cast<std::size_t>(n) >= items_.size())
+            items_.resize(static_cast<std::size_t>(n) + 1);
+        items_[static_cast<std::size_t>(n)] = true;
+    }
     const std::string text = describe(f);
     for (auto it = runs_.rbegin(); it != runs_.rend(); ++it) {
         if (it->kind != f.kind || it->message != text || (n == 0) != (it->first == 0))
@@ -132,28 +135,34 @@ CheckResult run_check(menu::frmTavikMain& form, Medium medium) {
                     visible ? "label reaches past the edge of the window"
                             : "label lies outside the window and cannot be seen or clicked"});
     }
-    // Commands are looked for as the Linux menu looks for them.
+    // What a click does on Linux, decided as the Linux menu decides it.
     const std::string folder = form.platform().executable_folder();
     const std::string root = medium == Medium::FolderIsRoot ? folder : medium_root(folder);
+    result.linux_starts.resize(labels.size());
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (static_cast<int>(i) != exit_index && !labels[i].tag().empty())
+            result.linux_starts[i] = linux_start(labels[i].tag(), folder, root);
     for (int i = 0; i < std::min<int>(result.facts.count, exit_index); ++i) {
-        if (!labels[static_cast<std::size_t>(i)].shown())
+        const auto at = static_cast<std::size_t>(i);
+        if (!labels[at].shown())
             continue;
         const std::string key = settings::item_key(i + 1);
-        const auto command = posix::split_command_line(labels[static_cast<std::size_t>(i)].tag());
-        if (command.program.empty() && collector.reported_item(i + 1))
-            continue; // a missing item is reported already
-        ProgramLookup lookup = linux_menu_lookup(key, command.program, folder, root);
-        if (lookup.found) {
-            if (lookup.warning)
-                result.warnings.push_back(std::move(*lookup.warning));
-        } else {
-            result.warnings.push_back(
-                Warning{key, command.program.empty() ? "no_command" : "program_not_found",
-                        command.program.empty()
-                            ? "no command: clicking the item does nothing"
-                            : "command whose program cannot be found: " + command.program});
+        const auto& start = result.linux_starts[at];
+        if (!start) {
+            if (!collector.reported_item(i + 1)) // a missing item is reported already
+                result.warnings.push_back(
+                    Warning{key, "no_command", "no command: clicking the item does nothing"});
+            continue;
         }
+        if (start->how == posix::LinuxStart::How::Nothing)
+            result.warnings.push_back(Warning{key, start->kind, start->why});
+        else if (auto w = exec_bit_warning(key, posix::split_command_line(labels[at].tag()).program,
+                                           *start))
+            result.warnings.push_back(std::move(*w));
     }
+    if (medium == Medium::HoldingFolder) // tavik-disc writes its autorun.sh 0555 itself
+        for (Warning& w : prompt_warnings(folder))
+            result.warnings.push_back(std::move(w));
     for (Warning& w : disc_warnings(form, result.facts, folder, root))
         result.warnings.push_back(std::move(w));
     return result;

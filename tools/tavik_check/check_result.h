@@ -3,10 +3,10 @@
 #pragma once
 
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "app/posix/linux_start.h"
 #include "menu/frm_tavik_main.h"
 
 namespace check {
@@ -24,6 +24,8 @@ struct CheckResult {
     settings::MenuSettings settings;
     std::vector<std::string> languages; // the user's, as the load took them
     std::vector<Warning> warnings;
+    // Per label: what a click does on Linux; none for a label without a command and for Exit.
+    std::vector<std::optional<posix::LinuxStart>> linux_starts;
 };
 
 // Collects the load's fallbacks, folding a run of items with the same message into one.
@@ -32,7 +34,10 @@ public:
     void fallback(const menu::Fallback& fallback) override;
     std::vector<Warning> take();
     // Whether a fallback was reported for item `number` (Item<number>).
-    bool reported_item(int number) const { return items_.count(number) != 0; }
+    bool reported_item(int number) const {
+        return number > 0 && static_cast<std::size_t>(number) < items_.size() &&
+               items_[static_cast<std::size_t>(number)];
+    }
 
 private:
     struct Run {
@@ -42,11 +47,11 @@ private:
         std::string message;
     };
     std::vector<Run> runs_;
-    std::set<int> items_;
+    std::vector<bool> items_; // by item number: a file may name 32767 items
 };
 
 // Loads the menu into the form and checks the built menu: items on the Exit label, shown
-// labels outside the window, commands whose program the Linux menu would not find.
+// labels outside the window, what each item does on Linux (a warning when it starts nothing).
 // Where a command that starts with a separator looks: the medium holding the folder (the disc
 // as mounted), or the folder itself (an author's folder that becomes a disc's root).
 enum class Medium { HoldingFolder, FolderIsRoot };

@@ -5,13 +5,14 @@
 
 namespace check {
 
-// The Linux window's own text metrics and picture loader: the check and the window agree.
+// The Linux window's own text metrics and picture loader: the check and the window agree. Text
+// is measured in window pixels at every scale, as GTK measures it.
 forms::Extent HeadlessPlatform::measure_text(std::string_view text, const forms::Font& font) {
     return gtk_shell::measure_text(text, font);
 }
 
 std::shared_ptr<const forms::Picture> HeadlessPlatform::load_picture(const std::string& path) {
-    return gtk_shell::load_picture_file(path);
+    return gtk_shell::load_picture_file(path, scale_);
 }
 
 char HeadlessPlatform::path_separator() const {

@@ -23,7 +23,7 @@ std::shared_ptr<const forms::Picture> HeadlessPlatform::load_picture(const std::
     // OLE and WIC decode in a COM apartment; the tool has one thread and keeps it to the end.
     static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)com;
-    return win32_shell::load_picture_file(path);
+    return win32_shell::load_picture_file(path, win32_shell::dpi_for(scale_));
 }
 
 std::string path_text(const std::filesystem::path& path) {

@@ -69,7 +69,63 @@ void print_language_text(std::ostream& out, const CheckResult& r) {
     }
 }
 
+std::string joined_command(const std::vector<std::string>& words) {
+    std::string out;
+    for (const std::string& w : words)
+        out += (out.empty() ? "" : " ") + w;
+    return out;
+}
+
+const posix::LinuxStart* start_of(const CheckResult& r, std::size_t index) {
+    return index < r.linux_starts.size() && r.linux_starts[index] ? &*r.linux_starts[index]
+                                                                  : nullptr;
+}
+
+std::string json_or_null(const std::string& text) {
+    return text.empty() ? "null" : json_string(text);
+}
+
+std::string start_json(const posix::LinuxStart* s) {
+    if (s == nullptr)
+        return "null";
+    using How = posix::LinuxStart::How;
+    const char* how = s->how == How::Program  ? "program"
+                      : s->how == How::Opener ? "opener"
+                                              : "nothing";
+    const bool program = s->how == How::Program;
+    return std::string("{\"how\": \"") + how +
+           "\", \"program\": " + json_or_null(program ? s->program.path : "") +
+           ", \"via\": " + json_or_null(program ? joined_command(s->program.interpreter) : "") +
+           ", \"target\": " + json_or_null(s->how == How::Opener ? s->target : "") +
+           ", \"why\": " + json_or_null(s->how == How::Nothing ? s->why : "") + "}";
+}
+
+// One line under the item: what a click does on Linux.
+std::string start_text(const posix::LinuxStart& s) {
+    switch (s.how) {
+    case posix::LinuxStart::How::Program:
+        return "starts " + s.program.path +
+               (s.program.interpreter.empty()
+                    ? std::string()
+                    : " through " + joined_command(s.program.interpreter));
+    case posix::LinuxStart::How::Opener:
+        return "opens " + s.target + " with the desktop's default application (" + s.idiom +
+               " on Windows)";
+    case posix::LinuxStart::How::Nothing:
+        break;
+    }
+    return "starts nothing: " + s.why;
+}
+
 } // namespace
+
+std::string linux_start_text(const posix::LinuxStart& start) {
+    return start_text(start);
+}
+
+std::string linux_start_json(const posix::LinuxStart* start) {
+    return start_json(start);
+}
 
 void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& r) {
     const auto& s = r.settings;
@@ -96,7 +152,8 @@ void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
             << ", \"top\": " << (p ? json_number(l.top()) : "null")
             << ", \"fore_color\": " << l.fore_color()
             << ", \"font_size\": " << json_number(l.font().size)
-            << ", \"bold\": " << boolean(l.font().bold) << "}";
+            << ", \"bold\": " << boolean(l.font().bold)
+            << ",\n   \"linux_start\": " << start_json(start_of(r, i)) << "}";
     }
     out << "],\n \"accessible\": {\"name\": " << json_string(forms::accessible_name(form))
         << ", \"children\": [";
@@ -140,6 +197,8 @@ void print_text(std::ostream& out, const menu::frmTavikMain& form, const CheckRe
             << hex_color(l.fore_color())
             << (static_cast<int>(i) == form.ExitIndex() ? "  -> ends the menu" : "  -> " + l.tag())
             << "\n";
+        if (const posix::LinuxStart* s = start_of(r, i))
+            out << "      on Linux: " << start_text(*s) << "\n";
     }
     out << "\nScreen readers: window \"" << forms::accessible_name(form) << "\"\n";
     for (const forms::AccessibleElement& e : forms::accessible_elements(form))

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/posix/command_line.h"
 #include "settings/ascii_case.h"
 #include "settings/ini_cache.h"
 #include "settings/menu_settings.h"
@@ -162,32 +161,31 @@ bool Preview::start_program(const std::string& command_line) {
                                                   : std::string(1, letter) + ":") +
                   " made current, the line started as it stands (CreateProcess)";
 
-    // Linux: the menu's own program lookup, and what the check reported for the item.
-    const posix::CommandLine split = posix::split_command_line(command_line);
-    const bool found =
-        linux_menu_lookup(key, split.program, options_.folder, medium_root(options_.folder)).found;
+    // Linux: what the check reports for the item (the click's own decision), or for a label the
+    // load did not fill, the same decision on its command.
+    const bool reported_start = index >= 0 &&
+                                static_cast<std::size_t>(index) < last_.linux_starts.size() &&
+                                last_.linux_starts[static_cast<std::size_t>(index)].has_value();
+    const posix::LinuxStart start =
+        reported_start ? *last_.linux_starts[static_cast<std::size_t>(index)]
+                       : linux_start(command_line, options_.folder, medium_root(options_.folder));
     std::vector<const Warning*> reported;
     for (const Warning& w : last_.warnings)
         if (w.key == key)
             reported.push_back(&w);
-    const std::string linux =
-        found ? "starts " + split.program
-              : "starts nothing: " + (split.program.empty() ? std::string("the command is empty")
-                                                            : "no program " + split.program);
+    const std::string linux = linux_start_text(start);
 
     if (options_.json) {
         out_ << "{\"click\": {\"index\": " << index
              << ", \"caption\": " << json_string(text_as_utf8(caption))
              << ", \"command\": " << json_string(text_as_utf8(command_line))
              << ", \"started\": false, \"windows\": " << json_string(text_as_utf8(windows))
-             << ", \"linux\": {\"found\": " << (found ? "true" : "false")
-             << ", \"program\": " << json_string(text_as_utf8(split.program))
-             << ", \"warnings\": [";
+             << ", \"linux_start\": " << linux_start_json(&start) << ", \"warnings\": [";
         for (std::size_t i = 0; i < reported.size(); ++i)
             out_ << (i ? ", " : "") << "{\"key\": " << json_string(reported[i]->key)
                  << ", \"kind\": " << json_string(reported[i]->kind)
                  << ", \"message\": " << json_string(text_as_utf8(reported[i]->message)) << "}";
-        out_ << "]}}}\n";
+        out_ << "]}}\n";
     } else {
         out_ << "Click on [" << index << "] " << quoted(caption)
              << ": nothing started (preview)\n  Command line: " << command_line

@@ -203,6 +203,7 @@ int GtkPreview::run() {
         std::cerr << "tavik-check: cannot watch files: " << std::strerror(errno) << "\n";
         return 2;
     }
+    platform_.set_scale(gtk_shell::opening_scale()); // the pictures of that scale
     reload(); // the first load, before the window is first shown, as in the menu
     window_ = std::make_unique<gtk_shell::MenuWindow>(platform_, preview_.form(),
                                                       gtk_shell::WindowKind::Preview, this);
