@@ -160,8 +160,7 @@ MenuWindow::MenuWindow(GtkPlatform& platform, forms::Form& form, WindowKind kind
     gtk_container_add(GTK_CONTAINER(window_), client_);
 
     g_signal_connect(client_, "draw", G_CALLBACK(WindowEvents::client_draw), this);
-    g_signal_connect(client_, "notify::scale-factor", G_CALLBACK(WindowEvents::scale_factor),
-                     this);
+    g_signal_connect(client_, "notify::scale-factor", G_CALLBACK(WindowEvents::scale_factor), this);
     g_signal_connect(client_, "motion-notify-event", G_CALLBACK(WindowEvents::motion), this);
     g_signal_connect(client_, "enter-notify-event", G_CALLBACK(WindowEvents::enter), this);
     g_signal_connect(client_, "button-press-event", G_CALLBACK(WindowEvents::press), this);

@@ -86,7 +86,8 @@ TEST_F(Preview, ClicksPrintAndStartNothing) {
     preview_->form().click(0); // the menu's own click: drive, then start
     preview_->form().click(preview_->form().ExitIndex());
     EXPECT_NE(out.str().find("Click on [0] \"Run\": nothing started"), std::string::npos);
-    EXPECT_NE(out.str().find("Linux:        starts /"), std::string::npos) << out.str(); // sh's path
+    EXPECT_NE(out.str().find("Linux:        starts /"), std::string::npos)
+        << out.str(); // sh's path
     EXPECT_NE(out.str().find("[8] \"Exit\": would end the menu"), std::string::npos);
     EXPECT_TRUE(platform.started.empty());
     EXPECT_TRUE(platform.drives.empty());
