@@ -75,7 +75,10 @@ TEST_F(Preview, WatchesTheSettingsAndThePictureItNames) {
         EXPECT_FALSE(check::is_watched(files, platform.folder, "autorun.inf.swp"));
         if (!c.name.empty()) {
             EXPECT_EQ(files[1].folder, platform.folder + c.folder) << c.picture_line;
-            EXPECT_TRUE(check::is_watched(files, files[1].folder, "bg.bmp")) << c.picture_line;
+            for (const char* name : {"bg.bmp", "BG@2x.bmp", "bg@3X.BMP"}) // and the renditions
+                EXPECT_TRUE(check::is_watched(files, files[1].folder, name)) << name;
+            for (const char* name : {"bg@x.bmp", "bg@2.bmp", "bg@2x.png", "bgx@2x.bmp"})
+                EXPECT_FALSE(check::is_watched(files, files[1].folder, name)) << name;
         }
     }
 }

@@ -44,10 +44,28 @@ std::string quoted(const std::string& text) {
 
 } // namespace
 
+// NAME@Nx.EXT for the picture NAME.EXT, N one or more digits: the rendition a screen of that
+// scale draws instead, so a save of it changes what the window shows there.
+bool is_rendition(const std::string& picture, const std::string& name) {
+    const std::size_t dot = picture.find_last_of('.');
+    const std::string stem = picture.substr(0, dot),
+                      ext = dot == std::string::npos ? std::string() : picture.substr(dot);
+    if (name.size() < stem.size() + ext.size() + 3)
+        return false;
+    const std::string middle = name.substr(stem.size(), name.size() - stem.size() - ext.size());
+    const bool digits = middle.size() >= 3 && middle.front() == '@' &&
+                        (middle.back() == 'x' || middle.back() == 'X') &&
+                        std::all_of(middle.begin() + 1, middle.end() - 1,
+                                    [](char c) { return c >= '0' && c <= '9'; });
+    return digits && settings::equal_ignoring_ascii_case(name.substr(0, stem.size()), stem) &&
+           settings::equal_ignoring_ascii_case(name.substr(name.size() - ext.size()), ext);
+}
+
 bool is_watched(const std::vector<WatchedFile>& files, const std::string& folder,
                 const std::string& name) {
     return std::any_of(files.begin(), files.end(), [&](const WatchedFile& f) {
-        return f.folder == folder && settings::equal_ignoring_ascii_case(f.name, name);
+        return f.folder == folder && (settings::equal_ignoring_ascii_case(f.name, name) ||
+                                      (f.renditions && is_rendition(f.name, name)));
     });
 }
 
@@ -77,8 +95,10 @@ std::unique_ptr<menu::frmTavikMain> Preview::reload() {
 
 std::vector<WatchedFile> Preview::watched() const {
     std::vector<WatchedFile> files{{options_.folder, settings::kSettingsFileName}};
-    if (!last_.facts.picture_value.empty())
+    if (!last_.facts.picture_value.empty()) {
         files.push_back(split_path(last_.facts.picture_path, shell_.path_separator()));
+        files.back().renditions = true;
+    }
     return files;
 }
 

@@ -29,6 +29,7 @@ struct PreviewOptions {
 struct WatchedFile {
     std::string folder;
     std::string name;
+    bool renditions = false; // a picture: NAME@2x.EXT (@3x, ...) beside it counts too
 };
 
 // One box of the author's overlay, in client twips, with its text.
@@ -83,7 +84,8 @@ private:
     forms::Point pointer_{-1, -1};
 };
 
-// True when a changed file's name is one of the watched files of that folder.
+// True when a changed file's name is one of the watched files of that folder (or, for a
+// picture, one of its renditions for other scales).
 bool is_watched(const std::vector<WatchedFile>& files, const std::string& folder,
                 const std::string& name);
 
