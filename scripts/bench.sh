@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the three presets, measures the performance budgets (32767-item load, first paint of
-# both menus beside bare windows, setup.exe sizes, peak memory) and prints one table.
+# both menus beside bare windows, the preview's save-to-frame time and idle cost, setup.exe
+# sizes, peak memory) and prints one table.
 # Exits non-zero when a budget fails. Run by hand, never by ctest. Method: bench/README.md.
 #   TAVIK_BENCH_RUNS   timed starts per program (default 11, after one warm-up each)
 #   TAVIK_BENCH_BUILD  build trees at ${TAVIK_BENCH_BUILD}linux etc. instead of build/<preset>
@@ -371,6 +372,36 @@ wine_hostile_start() { # disc timeout
 # shellcheck disable=SC2086 # one name per word
 hostile_rows "Wine" wine_hostile_start $wine_names
 ln -sfn "$wdisc" "$WINEPREFIX/dosdevices/d:"
+
+# 7. The author's preview: from a save to the redrawn frame, and what idling costs --------
+say "the preview: save to frame"
+preview_row() { # system class frame-px folder command...
+    local system=$1 klass=$2 frame=$3 folder=$4 r ms cpu loads ok
+    shift 4
+    r=$(python3 "$root/bench/preview/save_to_frame.py" "$runs" "$folder" "$klass" "$frame" \
+        -- "$@" 2>>"$tmp/preview.log" | tail -1) || true
+    ms=$(sed -n 's/.*median_ms=\([0-9.]*\).*/\1/p' <<<"$r")
+    cpu=$(sed -n 's/.*idle_cpu_s=\([0-9.]*\).*/\1/p' <<<"$r")
+    loads=$(sed -n 's/.*loads=\([0-9]*\).*/\1/p' <<<"$r")
+    if [ -z "$ms" ]; then
+        tail -3 "$tmp/preview.log" >&2
+        row "preview, $system: save to redrawn frame (median of $runs)" "no frame" "< 500 ms" FAIL
+        return 0
+    fi
+    ok=FAIL
+    within "$ms" 500 && ok=ok
+    row "preview, $system: save to redrawn frame (median of $runs)" "$ms ms" "< 500 ms" "$ok"
+    ok=FAIL
+    within "$cpu" 0.05 && [ "$loads" = 0 ] && ok=ok
+    row "preview, $system: idle 5 s (${r##*process=})" "$cpu s CPU, $loads loads" \
+        "<= 0.05 s, 0 loads" "$ok"
+}
+mkdir -p "$tmp/preview-linux/disc" "$tmp/preview-wine/disc"
+NO_AT_BRIDGE=1 preview_row Linux tavik-check 3 "$tmp/preview-linux/disc" \
+    "$linux/tavik-check" --preview --json "$tmp/preview-linux/disc"
+preview_row Wine tavik-check.exe 0 "$tmp/preview-wine/disc" \
+    "$WINE" "$win64/tools/tavik_check/tavik-check.exe" --preview --json \
+    "Z:$(tr / '\\' <<<"$tmp/preview-wine/disc")"
 
 # 4. Sizes of both setup.exe, and what the static C++ run-time costs -----------------------
 say "sizes"

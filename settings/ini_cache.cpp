@@ -60,4 +60,8 @@ std::shared_ptr<const IniDocument> load_ini_file(const std::string& requested) {
     return document;
 }
 
+void forget_ini_files() {
+    cache().clear();
+}
+
 } // namespace settings

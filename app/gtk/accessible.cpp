@@ -494,6 +494,25 @@ void notify_highlight(GtkWidget* client, std::int16_t before, std::int16_t after
     }
 }
 
+void accessible_show_form(GtkWidget* window, GtkWidget* client, forms::Form& form) {
+    window_of(window)->form = &form;
+    Client* self = client_of(client);
+    self->form = &form;
+    if (self->accessible == nullptr)
+        return; // no reader has asked yet: everything is made from the new form when one does
+    ClientAccessible* tree = client_accessible_of(self->accessible);
+    if (tree->children != nullptr) {
+        // Children a reader still holds report themselves defunct, as when the window goes.
+        for (guint i = 0; i < tree->children->len; ++i)
+            element_of(g_ptr_array_index(tree->children, i))->client = nullptr;
+        g_ptr_array_unref(tree->children);
+        tree->children = nullptr;
+    }
+    g_clear_pointer(&tree->name, g_free);
+    g_clear_pointer(&window_accessible_of(gtk_widget_get_accessible(window))->name, g_free);
+    g_signal_emit_by_name(self->accessible, "visible-data-changed");
+}
+
 GtkWidget* accessible_window_new(const forms::Form& form) {
     GtkWidget* widget =
         GTK_WIDGET(g_object_new(window_type(), "type", GTK_WINDOW_TOPLEVEL, nullptr));

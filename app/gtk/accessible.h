@@ -20,6 +20,10 @@ GtkWidget* accessible_window_new(const forms::Form& form);
 // must outlive it.
 GtkWidget* accessible_client_new(forms::Form& form);
 
+// A fresh form from a new load (the author's preview): the window and the client read it from
+// now on; what a reader was given of the old one reports itself defunct.
+void accessible_show_form(GtkWidget* window, GtkWidget* client, forms::Form& form);
+
 // The highlight moved from one array label to another (-1: none). Readers that have seen the
 // items learn which one is armed; with no accessible made yet this does nothing.
 void notify_highlight(GtkWidget* client, std::int16_t before, std::int16_t after);

@@ -1,7 +1,7 @@
 // setup on Linux: GTK start-up (X11, or under Wayland the backend that gives the design's
-// window on this session), the window, and the translation of GTK events into the form's
-// mouse input; screen readers see it through app/gtk/accessible. No keys, no dialogs. The
-// window is laid out at 96 DPI and drawn at GDK's scale, with the pictures of that scale.
+// window on this session), the load, then the window of app/gtk/window; screen readers see it
+// through app/gtk/accessible. No keys, no dialogs. The window is laid out at 96 DPI and drawn
+// at GDK's scale, with the pictures of that scale.
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
@@ -15,11 +15,8 @@
 #include <vector>
 
 #include "app/forms/last_guard.h"
-#include "app/gtk/accessible.h"
-#include "app/gtk/paint.h"
 #include "app/gtk/platform.h"
-#include "app/gtk/task_list.h"
-#include "app/gtk/units.h"
+#include "app/gtk/window.h"
 #include "menu/frm_tavik_main.h"
 #include "settings/user_languages.h"
 
@@ -27,7 +24,6 @@ namespace {
 
 using forms::last_guard;
 using gtk_shell::GtkPlatform;
-using gtk_shell::to_twips;
 
 struct Shell {
     explicit Shell(const char* program) : platform(program) {}
@@ -35,165 +31,15 @@ struct Shell {
     menu::frmTavikMain form{platform};
 };
 
-forms::MouseButton button_of(guint button) {
-    switch (button) {
-    case 1:
-        return forms::MouseButton::Left;
-    case 2:
-        return forms::MouseButton::Middle;
-    case 3:
-        return forms::MouseButton::Right;
-    default:
-        return forms::MouseButton::Other;
-    }
-}
-
-Shell& shell_of(gpointer data) {
-    return *static_cast<Shell*>(data);
-}
-
-gboolean on_client_draw(GtkWidget* client, cairo_t* cr, gpointer data) {
-    last_guard([&] {
-        gtk_shell::paint_client(cr, shell_of(data).form, gtk_widget_get_scale_factor(client));
-    });
-    return TRUE;
-}
-
-// The window went to a screen of another scale: the pictures of that scale from now on.
-void on_scale_factor(GtkWidget* client, GParamSpec*, gpointer data) {
-    last_guard([&] {
-        Shell& shell = shell_of(data);
-        const int scale = gtk_widget_get_scale_factor(client);
-        if (scale == static_cast<int>(shell.platform.scale()))
-            return;
-        shell.platform.set_scale(scale);
-        shell.form.scale_changed();
-    });
-}
-
-gboolean on_frame_draw(GtkWidget* window, cairo_t* cr, gpointer) {
-    last_guard([&] {
-        gtk_shell::paint_frame(
-            cr, {gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)});
-    });
-    return FALSE;
-}
-
-// A move over the client; a reader that has seen the items hears of a new highlight.
-void move_to(GtkWidget* client, Shell& shell, double x, double y) {
-    const std::int16_t before = shell.form.highlighted_index();
-    shell.form.mouse_move(to_twips(x, y));
-    gtk_shell::notify_highlight(client, before, shell.form.highlighted_index());
-}
-
-gboolean on_motion(GtkWidget* client, GdkEventMotion* event, gpointer data) {
-    last_guard([&] { move_to(client, shell_of(data), event->x, event->y); });
-    return TRUE;
-}
-
-// Entering is a move to the entry point; leaving changes nothing (the highlight stays).
-gboolean on_enter(GtkWidget* client, GdkEventCrossing* event, gpointer data) {
-    last_guard([&] { move_to(client, shell_of(data), event->x, event->y); });
-    return FALSE;
-}
-
-gboolean on_press(GtkWidget*, GdkEventButton* event, gpointer data) {
-    last_guard([&] {
-        // GTK adds a 2BUTTON_PRESS after the second press of a double click: not a new press.
-        if (event->type == GDK_BUTTON_PRESS)
-            shell_of(data).form.mouse_down(button_of(event->button), to_twips(event->x, event->y));
-    });
-    return TRUE;
-}
-
-gboolean on_release(GtkWidget*, GdkEventButton* event, gpointer data) {
-    last_guard([&] {
-        shell_of(data).form.mouse_up(button_of(event->button), to_twips(event->x, event->y));
-    });
-    return TRUE;
-}
-
-// No other window: closing this one by any means ends the program.
-gboolean on_delete(GtkWidget*, GdkEvent*, gpointer) {
-    last_guard([] { gtk_main_quit(); });
-    return TRUE;
-}
-
-void on_destroy(GtkWidget*, gpointer) {
-    last_guard([] { gtk_main_quit(); });
-}
-
-#ifdef GDK_WINDOWING_WAYLAND
-// Native Wayland only. GTK asks KWin and wlroots compositors for a title bar of theirs on an
-// undecorated window; the frame is ours. mutter has no placement request, but it centres a
-// dialog without a parent on the monitor, where it puts an ordinary window in the first free
-// corner: the modal hint makes the menu such a dialog (of its own single window, so no input
-// is held back from anything). KWin takes it off the task list and the switcher.
-void on_realize(GtkWidget* window, gpointer) {
-    last_guard([&] {
-        GdkWindow* w = gtk_widget_get_window(window);
-        if (w == nullptr || !GDK_IS_WAYLAND_WINDOW(w))
-            return;
-        gdk_wayland_window_announce_csd(w);
-        gdk_window_set_modal_hint(w, TRUE);
-        gtk_shell::leave_task_list(w);
-    });
-}
-#endif
-
-GtkWidget* make_window(Shell& shell) {
-    GtkWidget* window = gtk_shell::accessible_window_new(shell.form);
-    GtkWindow* w = GTK_WINDOW(window);
-    gtk_window_set_title(w, "");
-    gtk_window_set_decorated(w, FALSE);
-    gtk_window_set_resizable(w, FALSE);
-    gtk_window_set_skip_taskbar_hint(w, TRUE);
-    gtk_window_set_skip_pager_hint(w, TRUE);
-    gtk_window_set_position(w, GTK_WIN_POS_CENTER);
-    gtk_container_set_border_width(GTK_CONTAINER(window), gtk_shell::kFramePx);
-
-    GtkWidget* client = gtk_shell::accessible_client_new(shell.form);
-    const gtk_shell::PixelSize size = gtk_shell::client_size_px(shell.form);
-    gtk_widget_set_size_request(client, size.width, size.height);
-    gtk_widget_add_events(client, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK |
-                                      GDK_BUTTON_RELEASE_MASK | GDK_ENTER_NOTIFY_MASK |
-                                      GDK_LEAVE_NOTIFY_MASK);
-    gtk_container_add(GTK_CONTAINER(window), client);
-
-    g_signal_connect(client, "draw", G_CALLBACK(on_client_draw), &shell);
-    g_signal_connect(client, "notify::scale-factor", G_CALLBACK(on_scale_factor), &shell);
-    g_signal_connect(client, "motion-notify-event", G_CALLBACK(on_motion), &shell);
-    g_signal_connect(client, "enter-notify-event", G_CALLBACK(on_enter), &shell);
-    g_signal_connect(client, "button-press-event", G_CALLBACK(on_press), &shell);
-    g_signal_connect(client, "button-release-event", G_CALLBACK(on_release), &shell);
-    g_signal_connect_after(window, "draw", G_CALLBACK(on_frame_draw), &shell);
-    g_signal_connect(window, "delete-event", G_CALLBACK(on_delete), &shell);
-    g_signal_connect(window, "destroy", G_CALLBACK(on_destroy), &shell);
-#ifdef GDK_WINDOWING_WAYLAND
-    g_signal_connect_after(window, "realize", G_CALLBACK(on_realize), nullptr);
-#endif
-    shell.platform.attach(client);
-    return window;
-}
-
-// GDK's scale of the screen the window opens on (centred: the primary one), for the load.
-int opening_scale() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
-    if (monitor == nullptr && display != nullptr)
-        monitor = gdk_display_get_monitor(display, 0);
-    return monitor != nullptr ? gdk_monitor_get_scale_factor(monitor) : 1;
-}
-
 int run(const char* program) {
     static Shell shell(program); // lives until the process ends, as the form must
-    shell.platform.set_scale(opening_scale());
+    shell.platform.set_scale(gtk_shell::opening_scale());
     last_guard([] {
         shell.form.UserLanguages = settings::user_languages();
         shell.form.Form_Load(); // before the window is first shown
     });
-    GtkWidget* window = make_window(shell);
-    gtk_widget_show_all(window);
+    static gtk_shell::MenuWindow window(shell.platform, shell.form, gtk_shell::WindowKind::Menu);
+    gtk_widget_show_all(window.window());
     gtk_main();
     return 0;
 }

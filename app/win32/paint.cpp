@@ -73,7 +73,8 @@ const BitmapPicture* Painter::background(unsigned dpi) {
     return slot.picture.get();
 }
 
-void Painter::paint(HWND window, const forms::Form& form, unsigned dpi) {
+void Painter::paint(HWND window, const forms::Form& form, unsigned dpi,
+                    const std::function<void(HDC)>& over) {
     PaintScope scope(window);
     RECT client{};
     GetClientRect(window, &client);
@@ -83,11 +84,15 @@ void Painter::paint(HWND window, const forms::Form& form, unsigned dpi) {
     Bitmap buffer(CreateCompatibleBitmap(scope.dc(), size.cx, size.cy));
     if (!buffer_dc || !buffer) {
         draw(scope.dc(), form, dpi, size); // out of memory: paint directly, flicker and all
+        if (over)
+            over(scope.dc());
         return;
     }
     Selection selected(buffer_dc.get(), buffer.get());
     IntersectClipRect(buffer_dc.get(), area.left, area.top, area.right, area.bottom);
     draw(buffer_dc.get(), form, dpi, size);
+    if (over)
+        over(buffer_dc.get());
     BitBlt(scope.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top,
            buffer_dc.get(), area.left, area.top, SRCCOPY);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "app/forms/form.h"
@@ -20,8 +21,10 @@ class Painter {
 public:
     Painter(HINSTANCE instance, FontCache& fonts);
 
-    // Answers WM_PAINT for the window.
-    void paint(HWND window, const forms::Form& form, unsigned dpi);
+    // Answers WM_PAINT for the window; `over` (the author's preview) draws on top, into the
+    // same buffer.
+    void paint(HWND window, const forms::Form& form, unsigned dpi,
+               const std::function<void(HDC)>& over = {});
     // The client area into any DC (the check tool's render): what paint() puts on the screen.
     void draw(HDC dc, const forms::Form& form, unsigned dpi, SIZE client);
 

@@ -18,6 +18,7 @@ BAD_ARGUMENTS = {
     "tavik-check": [["--bogus"], ["-x"], ["--render"], ["--hover", "9", "--render", "x.png"],
                     ["--hover", "1"], ["a", "b"], ["/nonexistent/folder"], ["--scale", "2"],
                     *(["--render", "x.png", "--scale", v] for v in ("0.5", "5", "2x", "1,5", "")),
+                    ["--preview", "--render", "x.png"], ["--preview", "/nonexistent/folder"],
                     ["--language"], ["--language", "German"]],
     "tavik-disc": [["--bogus", "a", "b"], ["--volume"], ["only-one"], ["a", "b", "c"],
                    ["--timestamp-url", "http://t", "a", "b"], ["/nonexistent/folder", "x.iso"]],

@@ -1,7 +1,8 @@
 // tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]] [DIR|FILE]:
 // runs the menu's own load on the disc folder (default: the current folder), in the user's
 // languages or L's, and prints the menu it builds, with one warning per silent fallback. Exit 0
-// clean, 1 warnings, 2 unusable arguments.
+// clean, 1 warnings, 2 unusable arguments. With --preview: the menu's window, loaded again on
+// every save (tools/tavik_check/preview.h).
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "tools/tavik_check/headless_platform.h"
 #include "tools/tavik_check/language.h"
 #include "tools/tavik_check/output.h"
+#include "tools/tavik_check/preview_run.h"
 #include "tools/tavik_check/render.h"
 
 namespace {
@@ -25,6 +27,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tavik-check [--json] [--language L] [--render FILE.png [--hover N] [--scale N]]\n"
     "                   [DIR|FILE]\n"
+    "       tavik-check --preview [--json] [--language L] [--scale N] [DIR|FILE]\n"
     "       tavik-check --help | --version\n"
     "\n"
     "Prints the menu that autorun.inf in DIR (default: the current folder) gives, and every\n"
@@ -35,8 +38,14 @@ constexpr const char* kUsage =
     "                     (de_DE.UTF-8, zh_CN, C) or a language tag (de-CH, zh-Hans)\n"
     "  --render FILE.png  also draw the window into FILE.png\n"
     "  --hover N          draw label N (0..8, 8 is Exit) highlighted; needs --render\n"
+    "  --preview          open the menu's window and load it again on every save of\n"
+    "                     autorun.inf or its picture, printing the report each time\n"
+    "                     (--json: one object a line); clicks only print what would\n"
+    "                     start; the O key shows label boxes, indexes and the pointer\n"
+    "                     in twips; closing the window ends it (status 0)\n"
     "  --scale N          draw at N times the designed size (1 to 4: 1.5 is 150 %), with the\n"
-    "                     pictures a screen of that scale shows; needs --render\n"
+    "                     pictures a screen of that scale shows; needs --render or\n"
+    "                     --preview\n"
     "  --help             this text\n"
     "  --version          the version\n"
     "\n"
@@ -100,6 +109,7 @@ bool parse_scale(const std::string& text, double& scale) {
 
 int main(int argc, char** argv) {
     bool json = false;
+    bool preview = false;
     std::string render_path;
     int hover = -1;
     double scale = 1.0;
@@ -110,6 +120,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--preview") {
+            preview = true;
         } else if (arg == "--render" || arg == "--hover" || arg == "--scale" ||
                    arg == "--language") {
             if (i + 1 >= argc)
@@ -142,14 +154,19 @@ int main(int argc, char** argv) {
         return usage_error("one disc folder at most, got " + std::to_string(paths.size()));
     if (hover >= 0 && render_path.empty())
         return usage_error("--hover needs --render");
-    if (scale_given && render_path.empty())
-        return usage_error("--scale needs --render");
+    if (preview && !render_path.empty())
+        return usage_error("--preview draws the window itself: no --render");
+    if (scale_given && render_path.empty() && !preview)
+        return usage_error("--scale needs --render or --preview");
     std::string error;
     const std::string folder = disc_folder(paths.empty() ? "." : paths[0], error);
     if (folder.empty()) {
         std::cerr << "tavik-check: " << error << "\n";
         return 2;
     }
+
+    if (preview)
+        return check::run_preview({folder, json, languages, scale, scale_given});
 
     // The load measures and picks pictures at the render's scale, as the window there would.
     check::HeadlessPlatform platform(folder, scale);

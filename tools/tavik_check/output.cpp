@@ -111,6 +111,14 @@ void print_language_text(std::ostream& out, const CheckResult& r) {
 
 } // namespace
 
+std::string linux_start_text(const posix::LinuxStart& start) {
+    return start_text(start);
+}
+
+std::string linux_start_json(const posix::LinuxStart* start) {
+    return start_json(start);
+}
+
 void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& r) {
     const auto& s = r.settings;
     out << "{\"settings_path\": " << json_string(r.facts.SettingsPath)

@@ -10,4 +10,8 @@ namespace check {
 void print_json(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& result);
 void print_text(std::ostream& out, const menu::frmTavikMain& form, const CheckResult& result);
 
+// One label's linux_start as the reports give it: the text line's words, the JSON object.
+std::string linux_start_text(const posix::LinuxStart& start);
+std::string linux_start_json(const posix::LinuxStart* start);
+
 } // namespace check
