@@ -18,17 +18,9 @@ namespace {
 
 using forms::last_guard;
 
-unsigned screen_dpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<unsigned>(dpi) : win32_shell::kBaseDpi;
-}
-
 int run(HINSTANCE instance) {
     win32_shell::FontCache fonts;
-    win32_shell::Win32Platform platform(instance, fonts, screen_dpi());
+    win32_shell::Win32Platform platform(instance, fonts, win32_shell::screen_dpi());
     menu::frmTavikMain form(platform);
     win32_shell::Painter painter(instance, fonts);
     last_guard([&] {

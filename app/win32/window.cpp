@@ -57,6 +57,14 @@ RECT centred_window(const forms::Form& form, unsigned dpi, unsigned frame_dpi, D
 
 } // namespace
 
+unsigned screen_dpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<unsigned>(dpi) : kBaseDpi;
+}
+
 // The window procedure and its message handlers, friends of the window.
 struct WindowProcedure {
     static forms::Point twips_at(const MenuWindow& w, LPARAM lparam) {

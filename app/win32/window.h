@@ -16,6 +16,9 @@
 
 namespace win32_shell {
 
+// The primary screen's DPI, where a window opens before it knows its monitor.
+unsigned screen_dpi();
+
 enum class WindowKind {
     Menu,    // a popup with the dialog frame, no caption, off the taskbar: the disc's menu
     Preview, // captioned and movable, with a close box, on the taskbar

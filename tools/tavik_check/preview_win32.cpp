@@ -34,14 +34,6 @@ constexpr DWORD kNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANG
                                 FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_CREATION;
 constexpr COLORREF kOverlayColor = RGB(0, 255, 255); // cyan, seldom a menu's own
 
-unsigned screen_dpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<unsigned>(dpi) : win32_shell::kBaseDpi;
-}
-
 std::string to_ansi(const wchar_t* text, std::size_t length) {
     if (length == 0 || length > INT_MAX)
         return {};
@@ -125,9 +117,9 @@ class Win32Preview final : public win32_shell::WindowHooks {
 public:
     // --scale draws at that scale's DPI on any monitor; else at the monitor's, as setup.exe.
     Win32Preview(HINSTANCE instance, const PreviewOptions& options)
-        : instance_(instance),
-          platform_(instance, fonts_,
-                    options.scale_given ? win32_shell::dpi_for(options.scale) : screen_dpi()),
+        : instance_(instance), platform_(instance, fonts_,
+                                         options.scale_given ? win32_shell::dpi_for(options.scale)
+                                                             : win32_shell::screen_dpi()),
           painter_(instance, fonts_), preview_(platform_, options, std::cout),
           fixed_dpi_(options.scale_given) {}
 
