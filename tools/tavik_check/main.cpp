@@ -4,7 +4,6 @@
 // clean, 1 warnings, 2 unusable arguments. With --preview: the menu's window, loaded again on
 // every save (tools/tavik_check/preview.h).
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -94,12 +93,24 @@ bool parse_label_index(const std::string& text, int& index) {
     return true;
 }
 
-// A scale from 1 to 4 in plain decimal ("1", "1.25", "2"), whatever the locale.
+// A scale from 1 to 4 in plain decimal ("1", "1.25", "2"), whatever the locale. Read by hand:
+// the Debian 11 C++ library the released tool is built with has no from_chars for doubles.
 bool parse_scale(const std::string& text, double& scale) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (text.empty() || error != std::errc{} || last != end || !(value >= 1.0 && value <= 4.0))
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    const auto digits = [](const std::string& t) {
+        return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole.empty() || whole.size() > 2 || fraction.size() > 6 || !digits(whole) ||
+        !digits(fraction) || (point != std::string::npos && fraction.empty()))
+        return false;
+    double value = 0, unit = 1;
+    for (const char c : whole)
+        value = value * 10 + (c - '0');
+    for (const char c : fraction)
+        value += (c - '0') * (unit /= 10);
+    if (!(value >= 1.0 && value <= 4.0))
         return false;
     scale = value;
     return true;
